@@ -1,0 +1,44 @@
+# quorva_add_test(<name> LABEL <unit|db|gui|slow> SOURCES ... LIBS ... [TSAN])
+#
+# One GoogleTest executable, its cases discovered when ctest runs (not at
+# build time, so no display is needed while building). Tests labelled "db"
+# require the private Firebird server, which the "firebird" fixture starts
+# and stops around them.
+#
+# Sanitizer builds register only what they are meant to check: the address
+# build takes the unit and db tests, the thread build takes tests marked
+# TSAN (page storage and background filter runs).
+include(GoogleTest)
+find_package(GTest REQUIRED)
+
+function(quorva_add_test name)
+    cmake_parse_arguments(T "TSAN" "LABEL" "SOURCES;LIBS" ${ARGN})
+    if(NOT T_LABEL MATCHES "^(unit|db|gui|slow)$")
+        message(FATAL_ERROR "${name}: LABEL must be unit, db, gui or slow")
+    endif()
+    if(QUORVA_SANITIZER STREQUAL "thread" AND NOT T_TSAN)
+        return()
+    endif()
+    if(QUORVA_SANITIZER STREQUAL "address" AND NOT T_LABEL MATCHES "^(unit|db)$")
+        return()
+    endif()
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} quorva_test_main)
+    set(props LABELS ${T_LABEL} TIMEOUT 600)
+    if(T_LABEL STREQUAL "db")
+        list(APPEND props FIXTURES_REQUIRED firebird)
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        PROPERTIES ${props})
+    set_property(GLOBAL APPEND PROPERTY QUORVA_TEST_TARGETS ${name})
+endfunction()
+
+# "cmake --build <dir> --target quorva_tests" builds just the registered tests.
+function(quorva_finish_tests)
+    get_property(targets GLOBAL PROPERTY QUORVA_TEST_TARGETS)
+    add_custom_target(quorva_tests)
+    if(targets)
+        add_dependencies(quorva_tests ${targets})
+    endif()
+endfunction()

@@ -1,0 +1,24 @@
+#pragma once
+// The one base class of every error this program raises. It carries the
+// text the user sees; the general error handler shows exactly that text.
+#include <QByteArray>
+#include <QString>
+#include <exception>
+
+class Exception : public std::exception {
+public:
+    explicit Exception(QString message)
+        : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+    const QString& Message() const noexcept { return message_; }
+    const char* what() const noexcept override { return utf8_.constData(); }
+
+private:
+    QString message_;
+    QByteArray utf8_;
+};
+
+// A text or pattern that cannot be turned into a number or date, or back.
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};

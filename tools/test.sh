@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The whole test suite from a fresh machine: packages, the three builds, the
+# private database server (started and stopped by ctest around the db tests).
+#   normal build: every test (unit, db, gui, slow)
+#   address + undefined sanitizers: the unit and db tests
+#   thread sanitizer: the page storage and background filter tests
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/setup.sh
+
+for preset in default asan tsan; do
+  echo "=== $preset build ==="
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
