@@ -127,9 +127,26 @@ isql_remote() {
 
 db_url() { echo "127.0.0.1/$PORT:$ALIAS"; }
 
+drop_database() {
+  local i
+  for i in 1 2 3 4 5; do
+    [ -f "$ROOT/data/cond.fdb" ] || return 0
+    if echo "drop database;" | isql_remote "$(db_url)" >>"$LOG" 2>&1; then
+      return 0
+    fi
+    sleep 0.3
+  done
+  return 1
+}
+
 recreate_database() {
-  if [ -f "$ROOT/data/cond.fdb" ]; then
-    echo "drop database;" | isql_remote "$(db_url)" >>"$LOG" 2>&1 || rm -f "$ROOT/data/cond.fdb"
+  if ! drop_database; then
+    # Something still holds the database (a test process that died with an
+    # attachment open, a server still closing it): start afresh.
+    say "the database is in use; restarting the server"
+    cmd_stop
+    rm -f "$ROOT/data/cond.fdb"
+    start_server
   fi
   isql_remote >>"$LOG" 2>&1 <<SQL || die "could not create the database (see $LOG)"
 create database '$(db_url)' page_size 8192 default character set WIN1252;
