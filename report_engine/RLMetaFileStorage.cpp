@@ -522,6 +522,7 @@ QStringList TRLGraphicStorage::LiveSpoolFiles() {
 
 QString FormatPaperSize(double mm) {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, mm, std::chars_format::fixed, 4);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, mm, std::chars_format::fixed, 4);
     return QString::fromLatin1(buffer, result.ptr - buffer);
 }
