@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -104,37 +106,63 @@ void Push(RawDigits& raw, int digit, int wanted) {
     }
 }
 
-// magnitude = mantissa * 2^-shift with 0 < shift <= 124 and a magnitude below
-// 2^64: the integer part fits 64 bits and every fraction digit comes from one
-// 128-bit multiplication, exactly.
+// Writes the decimal digits of a value, most significant first, exactly
+// `width` of them (leading zeros included); returns `width`.
+int WriteDigits(std::uint64_t value, int width, char* out) {
+    for (int k = width - 1; k >= 0; --k) {
+        out[k] = static_cast<char>(value % 10);
+        value /= 10;
+    }
+    return width;
+}
+
+int DigitCount(std::uint64_t value) {
+    int count = 0;
+    for (; value != 0; value /= 10) {
+        ++count;
+    }
+    return count;
+}
+
+// magnitude = mantissa * 2^-shift with 0 < shift <= 124 and a normalised
+// mantissa (top bit set): the integer part fits 64 bits and the fraction
+// digits come from 128-bit multiplications, exactly.
 RawDigits FastDigits(std::uint64_t mantissa, int shift, int wanted) {
     using u128 = unsigned __int128;
-    RawDigits raw;
     const u128 mask = (u128{1} << shift) - 1;
     const std::uint64_t integer = shift < 64 ? mantissa >> shift : 0;
     u128 fraction = u128{mantissa} & mask;
-    if (integer != 0) {
-        char text[24];
-        int length = 0;
-        for (std::uint64_t rest = integer; rest != 0; rest /= 10) {
-            text[length++] = static_cast<char>(rest % 10);
-        }
-        raw.digits.Exponent = length;
-        while (length > 0) {
-            Push(raw, text[--length], wanted);
+    char buffer[80];
+    int length = WriteDigits(integer, DigitCount(integer), buffer);
+    int exponent = length;
+    if (shift <= 64) {
+        // All 19 fraction digits from one multiplication: 10^19 < 2^64, so
+        // the product stays within 128 bits.
+        const u128 scaled = fraction * u128{10000000000000000000ull};
+        length += WriteDigits(static_cast<std::uint64_t>(scaled >> shift), 19, buffer + length);
+        fraction = scaled & mask;
+    } else {
+        // Below 0.5: at most 19 leading zeros before the digits wanted.
+        while (fraction != 0 && length < wanted + 20) {
+            fraction *= 10;
+            buffer[length++] = static_cast<char>(fraction >> shift);
+            fraction &= mask;
         }
     }
-    while (fraction != 0 && raw.digits.Count < wanted) {
-        fraction *= 10;
-        const int digit = static_cast<int>(fraction >> shift);
-        fraction &= mask;
-        if (raw.digits.Count == 0 && digit == 0) {
-            --raw.digits.Exponent;
-            continue;
-        }
-        Push(raw, digit, wanted);
+    int first = 0;
+    while (first < length && buffer[first] == 0) {
+        ++first;
+        --exponent;
     }
-    raw.sticky = raw.sticky || fraction != 0;
+    RawDigits raw;
+    const int count = std::min(length - first, wanted);
+    std::memcpy(raw.digits.Digits.data(), buffer + first, static_cast<std::size_t>(count));
+    raw.digits.Count = count;
+    raw.digits.Exponent = exponent;
+    raw.sticky = fraction != 0;
+    for (int i = first + count; i < length && !raw.sticky; ++i) {
+        raw.sticky = buffer[i] != 0;
+    }
     return raw;
 }
 
@@ -181,6 +209,25 @@ RawDigits BigDigits(std::uint64_t mantissa, int exponent2, long double magnitude
     return raw;
 }
 
+// magnitude = mantissa * 2^exponent2, exactly.
+void SplitBinary(long double magnitude, std::uint64_t& mantissa, int& exponent2) {
+    if constexpr (std::numeric_limits<long double>::digits == 64 &&
+                  std::numeric_limits<long double>::max_exponent == 16384) {
+        // The x87 extended format: an explicit 64-bit mantissa followed by a
+        // 15-bit biased exponent. Reading the bits avoids two library calls.
+        std::uint16_t signAndExponent = 0;
+        std::memcpy(&mantissa, &magnitude, sizeof mantissa);
+        std::memcpy(&signAndExponent, reinterpret_cast<const char*>(&magnitude) + 8,
+                    sizeof signAndExponent);
+        const int biased = signAndExponent & 0x7fff;
+        exponent2 = (biased == 0 ? 1 : biased) - 16383 - 63;
+    } else {
+        const long double fraction = std::frexp(magnitude, &exponent2);
+        mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+        exponent2 -= 64;
+    }
+}
+
 void DropTrailingZeros(DecimalDigits& digits) {
     while (digits.Count > 0 && digits.Digits[static_cast<std::size_t>(digits.Count - 1)] == 0) {
         --digits.Count;
@@ -208,11 +255,9 @@ void RoundUp(DecimalDigits& digits) {
 } // namespace
 
 DecimalDigits ExactDigits(long double magnitude, int significant) {
+    std::uint64_t mantissa = 0;
     int exponent2 = 0;
-    const long double fraction = std::frexp(magnitude, &exponent2);
-    // The 64-bit mantissa of the extended type; exact.
-    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
-    exponent2 -= 64;
+    SplitBinary(magnitude, mantissa, exponent2);
     const int wanted = significant + 1;
     RawDigits raw = exponent2 < 0 && exponent2 >= -124
                         ? FastDigits(mantissa, -exponent2, wanted)

@@ -56,6 +56,9 @@ struct Sections {
     int Count = 0;
 
     Sections(const QChar* p, qsizetype length) {
+        if (p == nullptr) {
+            return;
+        }
         qsizetype start = 0;
         qsizetype i = 0;
         while (Count < 3) {
@@ -291,27 +294,52 @@ void CheckLength(const QString& pattern) {
 
 // Both number operations, once the value's digits are known: `expand`
 // gives the unrounded digits for a section.
+// A pattern split into sections and read, kept for the next call: the
+// program formats long runs of values with the same few patterns.
+struct ParsedPattern {
+    QString Pattern;
+    Sections Parts{nullptr, 0};
+    SectionInfo Info[3];
+};
+
+const ParsedPattern& Parse(const QString& pattern) {
+    thread_local ParsedPattern cache;
+    thread_local bool filled = false;
+    if (filled && cache.Pattern == pattern) {
+        return cache;
+    }
+    const QChar* p = pattern.constData();
+    cache.Pattern = pattern;
+    cache.Parts = Sections(p, pattern.size());
+    for (int i = 0; i < cache.Parts.Count; ++i) {
+        cache.Info[i] = ReadSection(p, cache.Parts.Start[i], cache.Parts.End[i]);
+    }
+    filled = true;
+    return cache;
+}
+
+// Both number operations, once the value's digits are known: `expand`
+// gives the unrounded digits for a section.
 template <typename Expand>
 QString FormatDigits(const QString& pattern, const RegionalSettings& settings, int sign,
                      RoundingMode mode, Expand expand) {
     const QChar* p = pattern.constData();
-    const Sections sections(p, pattern.size());
+    const ParsedPattern& parsed = Parse(pattern);
+    const Sections& sections = parsed.Parts;
     int index = sections.Choose(sign);
-    SectionInfo info = ReadSection(p, sections.Start[index], sections.End[index]);
-    DecimalDigits digits = expand(info);
-    int exponent = RoundForSection(digits, info, mode);
+    DecimalDigits digits = expand(parsed.Info[index]);
+    int exponent = RoundForSection(digits, parsed.Info[index], mode);
     bool negative = sign < 0;
     if (digits.Count == 0) {
         negative = false;
         index = sections.Choose(0);
-        info = ReadSection(p, sections.Start[index], sections.End[index]);
         exponent = 0;
     }
     TextBuffer out;
     if (negative && index == 0) {
         out.Put(u'-');
     }
-    SectionWriter(settings, info, digits, exponent, out)
+    SectionWriter(settings, parsed.Info[index], digits, exponent, out)
         .Write(p, sections.Start[index], sections.End[index]);
     return out.Take();
 }
