@@ -83,9 +83,10 @@ template <typename Call> void ExpectNumberContract(const QString& pattern, Call 
 }
 
 TEST_F(Fuzz, NumberPatterns) {
-    const std::vector<const char*> words = {"###,###,##0.00", "E+00", "e-0", "\"", "'", ";"};
+    const std::vector<const char*> words = {
+        "###,###,##0.00", "E+00", "e-0", "\"", "'", ";", "\xe2\x82\xac", "\xf0\x9f\x98\x80"};
     for (int i = 0; i < 20000; ++i) {
-        const QString pattern = Text("0#.,;'\"Ee+- xR$()", words);
+        const QString pattern = Text("0#.,;'\"Ee+- xR$()\t\x01", words);
         const long double value = Value();
         const auto amount = static_cast<std::int64_t>(random_());
         ExpectNumberContract(pattern, [&] { return FormatNumberText(pattern, value); });
@@ -97,7 +98,7 @@ TEST_F(Fuzz, DatePatterns) {
     const std::vector<const char*> words = {"am/pm", "a/p", "ampm", "ddddd", "dddddd", "c",
                                             "tt",    "\"",  "'",    "mmmm",  "yyyy",   "hh:mm"};
     for (int i = 0; i < 20000; ++i) {
-        const QString pattern = Text("dmyhnszatcgeDMYHNSZATCGE/:'\" -x", words);
+        const QString pattern = Text("dmyhnszatcgeDMYHNSZATCGE/:'\" -x\t\x01", words);
         const double value = DateValue();
         QString text;
         EXPECT_NO_THROW(text = FormatDateText(pattern, value));
