@@ -208,6 +208,10 @@ void TRLPaintContext::ApplyClip() {
 QRawFont TRLPaintContext::RawFont(const TRLFont& font, int pixelSize) {
     const QString key = TextMetrics::FontFilePath(font.Name, font.Style) + QLatin1Char('@') +
                         QString::number(pixelSize);
+    // Kept per thread for the life of the thread: a raw font made afresh for
+    // every page would also rasterise its glyphs afresh for every page.
+    // (QRawFont is not to be shared between threads.)
+    thread_local std::map<QString, QRawFont> fonts;
     auto it = fonts.find(key);
     if (it == fonts.end()) {
         QRawFont raw(TextMetrics::FontFileData(font.Name, font.Style), pixelSize,
