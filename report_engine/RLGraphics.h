@@ -39,7 +39,9 @@ struct TRect {
     bool Intersects(const TRect& r) const {
         return Left < r.Right && r.Left < Right && Top < r.Bottom && r.Top < Bottom;
     }
-    bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
+    bool Contains(TPoint p) const {
+        return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom;
+    }
     static TRect FromSize(int left, int top, int width, int height) {
         return {left, top, left + width, top + height};
     }

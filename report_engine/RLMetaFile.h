@@ -86,10 +86,10 @@ struct TRLMetaFont {
     std::int32_t PixelsPerInch = 72;
     std::uint8_t Charset = 1;
     TRLColor Color = clBlack;
-    std::int32_t Height = 0; // negative: character height in pixels
+    std::int32_t Height = 0;    // negative: character height in pixels
     std::int32_t NameIndex = 0; // into the surface's FontNames
     std::uint8_t Pitch = 1;
-    std::int32_t Size = 0; // points
+    std::int32_t Size = 0;  // points
     std::uint8_t Style = 0; // TRLFontStyle bits
     friend bool operator==(const TRLMetaFont&, const TRLMetaFont&) = default;
 };
@@ -99,7 +99,7 @@ enum class TRLMetaTextAlignment : std::uint8_t { mtaLeft = 1, mtaRight, mtaCente
 enum class TRLMetaTextLayout : std::uint8_t { mtlTop = 1, mtlBottom, mtlCenter, mtlJustify };
 
 // TextFlags bits.
-inline constexpr std::uint16_t MetaTextFlagAutoSize = 1; // drawn without clipping to the box
+inline constexpr std::uint16_t MetaTextFlagAutoSize = 1;       // drawn without clipping to the box
 inline constexpr std::uint16_t MetaTextFlagIntegralHeight = 4; // kept whole when a band splits
 
 enum class TRLGraphicObjectKind : std::uint8_t {
@@ -225,7 +225,8 @@ public:
     void Paint(TRLPaintContext& context) const override;
 };
 
-class TRLEllipseObject : public TRLGraphicObjectOf<TRLEllipseObject, TRLGraphicObjectKind::Ellipse> {
+class TRLEllipseObject
+    : public TRLGraphicObjectOf<TRLEllipseObject, TRLGraphicObjectKind::Ellipse> {
 public:
     TRLMetaPen Pen;
     TRLMetaBrush Brush;
@@ -235,7 +236,8 @@ public:
     void Paint(TRLPaintContext& context) const override;
 };
 
-class TRLPolygonObject : public TRLGraphicObjectOf<TRLPolygonObject, TRLGraphicObjectKind::Polygon> {
+class TRLPolygonObject
+    : public TRLGraphicObjectOf<TRLPolygonObject, TRLGraphicObjectKind::Polygon> {
 public:
     TRLMetaPen Pen;
     TRLMetaBrush Brush;
@@ -389,8 +391,7 @@ public:
 private:
     friend class TRLGraphicStorage;
     TRLGraphicObject* Append(std::unique_ptr<TRLGraphicObject> object);
-    void CopyObjectsFrom(const TRLGraphicSurface& source, const TRLTransform& t,
-                         const TRect* only);
+    void CopyObjectsFrom(const TRLGraphicSurface& source, const TRLTransform& t, const TRect* only);
 
     int width_ = 0;
     int height_ = 0;

@@ -1,6 +1,6 @@
 // Playing a surface's objects on a painter, scaled into a rectangle.
-#include "RLMetaFile.h"
 #include "RLMetaFilePaint.h"
+#include "RLMetaFile.h"
 #include "TextMetrics.h"
 
 #include <QGlyphRun>
@@ -161,7 +161,8 @@ void PaintShape(TRLPaintContext& c, const TRect& r, const TRLMetaPen& pen,
     ModeGuard mode(p, pen.Mode);
     QPen q = ToQPen(pen, c.sx);
     const int inset = q.style() == Qt::NoPen ? 0 : q.width();
-    const QRectF outline = QRectF(box).adjusted(inset / 2.0, inset / 2.0, -inset / 2.0, -inset / 2.0);
+    const QRectF outline =
+        QRectF(box).adjusted(inset / 2.0, inset / 2.0, -inset / 2.0, -inset / 2.0);
     p.setPen(Qt::NoPen);
     p.setBrush(ToQBrush(brush));
     if (ellipse) {

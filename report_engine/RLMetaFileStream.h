@@ -38,7 +38,8 @@ private:
 class TRLStreamReader {
 public:
     TRLStreamReader(const char* data, qsizetype size) : data_(data), size_(size) {}
-    explicit TRLStreamReader(const QByteArray& bytes) : data_(bytes.constData()), size_(bytes.size()) {}
+    explicit TRLStreamReader(const QByteArray& bytes)
+        : data_(bytes.constData()), size_(bytes.size()) {}
     std::uint8_t Byte();
     std::uint16_t Int16();
     std::int32_t Int32();

@@ -91,8 +91,8 @@ void TRLTextObject::Paint(TRLPaintContext& c) const {
         pen += TextMetrics::TextWidthAt(font, px, QString(ch)) + extra[static_cast<std::size_t>(i)];
     }
     if (Brush.Style == TRLMetaBrushStyle::mbsSolid) {
-        const QRect cell = clipped ? QRect(box.Left, box.Top, box.Width(), box.Height())
-                                   : QRect(x, y, pen - x, h);
+        const QRect cell =
+            clipped ? QRect(box.Left, box.Top, box.Width(), box.Height()) : QRect(x, y, pen - x, h);
         p.fillRect(cell, QColor(Brush.Color.Red, Brush.Color.Green, Brush.Color.Blue));
     }
     const QColor color(Font.Color.Red, Font.Color.Green, Font.Color.Blue);

@@ -151,7 +151,8 @@ namespace TextMetrics {
 QString FontFilePath(const QString& faceName, std::uint8_t style) {
     const bool bold = (style & fsBold) != 0;
     const bool italic = (style & fsItalic) != 0;
-    const char* suffix = bold ? (italic ? "-BoldItalic" : "-Bold") : (italic ? "-Italic" : "-Regular");
+    const char* suffix =
+        bold ? (italic ? "-BoldItalic" : "-Bold") : (italic ? "-Italic" : "-Regular");
     return QLatin1String(kFontDir) + FileStem(faceName) + QLatin1String(suffix) +
            QLatin1String(".ttf");
 }

@@ -17,7 +17,8 @@ std::shared_ptr<TRLGraphicSurface> Page(int n) {
     s->SetWidth(794);
     s->SetHeight(1123);
     for (int row = 0; row < 20; ++row) {
-        s->TextOut(10, 10 + row * 15, QStringLiteral("page %1 row %2 {LastPageNumber}").arg(n).arg(row));
+        s->TextOut(10, 10 + row * 15,
+                   QStringLiteral("page %1 row %2 {LastPageNumber}").arg(n).arg(row));
     }
     return s;
 }

@@ -244,10 +244,10 @@ TEST(StorageHeader, PaperSizesHaveFourDecimalsAndMissingValuesDefault) {
     storage->SetOrientation(2);
     EXPECT_EQ(storage->PageWidth(), 1123);
     EXPECT_EQ(storage->PageHeight(), 794);
-    EXPECT_EQ(storage->Macros(),
-              QStringList({QStringLiteral("LastPageNumber=x"), QStringLiteral("PaperWidth=210.0000"),
-                           QStringLiteral("PaperHeight=297.0000"),
-                           QStringLiteral("Orientation=2")}));
+    EXPECT_EQ(
+        storage->Macros(),
+        QStringList({QStringLiteral("LastPageNumber=x"), QStringLiteral("PaperWidth=210.0000"),
+                     QStringLiteral("PaperHeight=297.0000"), QStringLiteral("Orientation=2")}));
 }
 
 } // namespace

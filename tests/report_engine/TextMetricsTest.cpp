@@ -1,6 +1,6 @@
 // Widths and heights from the font files' own tables, the same everywhere.
-#include "EngineMessages.h"
 #include "TextMetrics.h"
+#include "EngineMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,8 @@ TEST(TextMetrics, FacesMapToLiberationFilesByStyle) {
               TextMetrics::TextWidth(regular, QStringLiteral("Total Geral")));
     EXPECT_EQ(TextMetrics::TextWidth(mono, QStringLiteral("iiii")),
               TextMetrics::TextWidth(mono, QStringLiteral("WWWW")));
-    EXPECT_EQ(TextMetrics::HalfSpace(regular), TextMetrics::TextWidth(regular, QStringLiteral(" ")) / 2);
+    EXPECT_EQ(TextMetrics::HalfSpace(regular),
+              TextMetrics::TextWidth(regular, QStringLiteral(" ")) / 2);
 }
 
 TEST(TextMetrics, PointsBecomePixelsWithHalvesAwayFromZero) {
