@@ -91,25 +91,25 @@ void Content::Line(const Stroke& pen, Point from, Point to) {
     Put("S");
 }
 
-void Content::Rectangle(const Stroke& pen, Rgb brush, const Box& bounds) {
+void Content::Rectangle(const Stroke& pen, Rgb brush, const Box& bounds, bool fill) {
     PenLines(pen);
     Colour(brush);
     Put(" rg");
     Bounds(bounds);
     Put(" re");
-    Put("f");
+    Put(fill ? "f" : "n");
 }
 
-void Content::FillRect(Rgb brush, const Box& bounds) {
+void Content::FillRect(Rgb brush, const Box& bounds, bool fill) {
     Put("0 w");
     Colour(brush);
     Put(" rg");
     Bounds(bounds);
     Put(" re");
-    Put("f");
+    Put(fill ? "f" : "n");
 }
 
-void Content::Ellipse(const Stroke& pen, Rgb brush, const Box& b) {
+void Content::Ellipse(const Stroke& pen, Rgb brush, const Box& b, bool fill) {
     PenLines(pen);
     Colour(brush);
     Put(" rg");
@@ -122,10 +122,10 @@ void Content::Ellipse(const Stroke& pen, Rgb brush, const Box& b) {
         XY(cx + rx * std::cos(a), cy + ry * std::sin(a));
         out_.append(i == 0 ? " m " : " l ");
     }
-    Put("b");
+    Put(fill ? "b" : "s");
 }
 
-void Content::Polygon(const Stroke& pen, Rgb brush, const std::vector<Point>& points) {
+void Content::Polygon(const Stroke& pen, Rgb brush, const std::vector<Point>& points, bool fill) {
     PenLines(pen);
     Colour(brush);
     Put(" rg");
@@ -133,7 +133,7 @@ void Content::Polygon(const Stroke& pen, Rgb brush, const std::vector<Point>& po
         XY(points[i].x, points[i].y);
         Put(i == 0 ? " m " : " l ");
     }
-    Put("b");
+    Put(fill ? "b" : "s");
 }
 
 void Content::Polyline(const Stroke& pen, const std::vector<Point>& points) {

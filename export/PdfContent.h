@@ -48,12 +48,15 @@ class Content {
 public:
     Content(std::string& out, int pageHeight) : out_(out), height_(pageHeight) {}
 
+    // fill is false for a clear brush: the shape is then not filled ("n"
+    // ends a rectangle, "s" an ellipse or polygon), so it cannot cover what
+    // was drawn before it.
     void Pixel(const Box& bounds, Rgb color);
     void Line(const Stroke& pen, Point from, Point to);
-    void Rectangle(const Stroke& pen, Rgb brush, const Box& bounds);
-    void FillRect(Rgb brush, const Box& bounds);
-    void Ellipse(const Stroke& pen, Rgb brush, const Box& bounds);
-    void Polygon(const Stroke& pen, Rgb brush, const std::vector<Point>& points);
+    void Rectangle(const Stroke& pen, Rgb brush, const Box& bounds, bool fill = true);
+    void FillRect(Rgb brush, const Box& bounds, bool fill = true);
+    void Ellipse(const Stroke& pen, Rgb brush, const Box& bounds, bool fill = true);
+    void Polygon(const Stroke& pen, Rgb brush, const std::vector<Point>& points, bool fill = true);
     void Polyline(const Stroke& pen, const std::vector<Point>& points);
     void Image(const Box& bounds, int imageIndex);
     void SetClip(const Box& bounds);

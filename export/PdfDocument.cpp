@@ -100,12 +100,16 @@ void Document::WriteInfo(const DocumentInfo& info, const QDateTime& created) {
 }
 
 int Document::ImageIndex(const QByteArray& imageData) {
+    return ImageIndex(imageData, [&imageData] { return DecodeImageData(imageData); });
+}
+
+int Document::ImageIndex(const QByteArray& imageData, const std::function<QImage()>& decode) {
     const quint16 key = ImageChecksum(imageData.constData(), imageData.size());
     const auto found = imageCache_.constFind(key);
     if (found != imageCache_.constEnd()) {
         return found.value();
     }
-    const QImage picture = DecodeImageData(imageData);
+    const QImage picture = FlattenPicture(decode());
     int index = 0;
     if (!picture.isNull()) {
         images_.push_back(WriteImageXObject(out_, picture));

@@ -9,8 +9,10 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
+#include <QImage>
 #include <QString>
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace Pdf {
@@ -28,8 +30,10 @@ public:
 
     // Writes the picture's XObject the first time its data is seen and
     // answers its resource index (1, 2, ...), or 0 when the data holds no
-    // picture. Call before BeginPage for the page that shows it.
-    int ImageIndex(const QByteArray& imageData);
+    // picture. decode is called only for data not seen before. Call before
+    // BeginPage for the page that shows it.
+    int ImageIndex(const QByteArray& imageData, const std::function<QImage()>& decode);
+    int ImageIndex(const QByteArray& imageData); // decoded by DecodeImageData
 
     // Starts a page of the given size (storage units): the page object and
     // the head of its content stream. Draw through the returned Content.

@@ -66,18 +66,23 @@ void WriteSamples(Output& out, const QImage& image) {
 QImage DecodeImageData(const QByteArray& data) {
     const QByteArray kind = data.left(3);
     if (kind == "BMP") {
-        QImage bitmap = ReadPicture(data.mid(3), "BMP");
-        if (bitmap.isNull()) {
-            return {};
-        }
-        return bitmap.hasAlphaChannel() ? OnWhite(bitmap)
-                                        : bitmap.convertToFormat(QImage::Format_RGB32);
+        return FlattenPicture(ReadPicture(data.mid(3), "BMP"));
     }
     if (kind == "ICO") {
-        const QImage icon = ReadPicture(data.mid(3), "ICO");
-        return icon.isNull() ? QImage() : OnWhite(icon);
+        return FlattenPicture(ReadPicture(data.mid(3), "ICO"));
     }
     return {};
+}
+
+QImage FlattenPicture(const QImage& picture) {
+    if (picture.isNull()) {
+        return {};
+    }
+    if (picture.hasAlphaChannel()) {
+        return OnWhite(picture);
+    }
+    return picture.format() == QImage::Format_RGB32 ? picture
+                                                    : picture.convertToFormat(QImage::Format_RGB32);
 }
 
 int WriteImageXObject(Output& out, const QImage& image) {

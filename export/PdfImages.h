@@ -13,6 +13,9 @@ class Output;
 // its transparent parts come out as paper.
 QImage DecodeImageData(const QByteArray& data);
 
+// The picture as opaque RGB: transparent parts become paper white.
+QImage FlattenPicture(const QImage& picture);
+
 // Writes the XObject (its length object first) and returns its number.
 int WriteImageXObject(Output& out, const QImage& image);
 

@@ -58,6 +58,22 @@ TEST_F(ContentTest, RectangleIsFilledNeverStroked) {
                    "3 54 6 12 re\r\nf\r\n");
 }
 
+TEST_F(ContentTest, ClearBrushFillsNothing) {
+    // A frame drawn over texts with a clear brush must leave them visible.
+    const Stroke pen{kBlack, Pdf::kPenSolid, 1};
+    content.Rectangle(pen, kWhite, Box{4, 8, 12, 24}, false);
+    EXPECT_EQ(out, "0.75 w\r\n0 J\r\n[] 0 d\r\n0 0 0 RG\r\n1 1 1 rg\r\n3 54 6 12 re\r\nn\r\n");
+    out.clear();
+    content.FillRect(kWhite, Box{0, 0, 96, 96}, false);
+    EXPECT_EQ(out, "0 w\r\n1 1 1 rg\r\n0 0 72 72 re\r\nn\r\n");
+    out.clear();
+    content.Polygon(pen, kWhite, {{0, 96}, {96, 96}, {48, 0}}, false);
+    EXPECT_EQ(out.substr(out.size() - 14), "36 72 l \r\ns\r\n");
+    out.clear();
+    content.Ellipse(pen, kWhite, Box{0, 0, 96, 48}, false);
+    EXPECT_EQ(out.substr(out.size() - 6), " l s\r\n");
+}
+
 TEST_F(ContentTest, FillRect) {
     content.FillRect(kWhite, Box{0, 0, 96, 96});
     EXPECT_EQ(out, "0 w\r\n1 1 1 rg\r\n0 0 72 72 re\r\nf\r\n");

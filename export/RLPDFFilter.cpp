@@ -1,0 +1,273 @@
+#include "RLPDFFilter.h"
+
+#include "EngineMessages.h"
+#include "RLMetaFile.h"
+#include "TextMetrics.h"
+#include "Win1252.h"
+
+#include <array>
+
+namespace {
+
+Pdf::Rgb ToRgb(const TRLColor& c) {
+    return {c.Red, c.Green, c.Blue};
+}
+
+Pdf::Box ToBox(const TRect& r) {
+    return {r.Left, r.Top, r.Right, r.Bottom};
+}
+
+Pdf::Stroke ToStroke(const TRLMetaPen& pen) {
+    return {ToRgb(pen.Color), static_cast<int>(pen.Style), pen.Width};
+}
+
+bool Fills(const TRLMetaBrush& brush) {
+    return brush.Style != TRLMetaBrushStyle::mbsClear;
+}
+
+std::vector<Pdf::Point> ToPoints(const std::vector<TPoint>& points) {
+    std::vector<Pdf::Point> out;
+    out.reserve(points.size());
+    for (const TPoint& p : points) {
+        out.push_back({p.X, p.Y});
+    }
+    return out;
+}
+
+// The font index of each (face, style) pair used on one page, so a page of
+// sixty texts in two fonts looks the document's font list up twice.
+class PageFonts {
+public:
+    PageFonts(Pdf::Document& document, const TRLGraphicSurface& page)
+        : document_(document), page_(page), indexes_(page.FontNames().size()) {}
+
+    int Index(const TRLMetaFont& font) {
+        const int style = font.Style & 15;
+        const auto slot = static_cast<std::size_t>(font.NameIndex);
+        if (slot >= indexes_.size()) {
+            return document_.FontIndex(FaceName(font), style);
+        }
+        int& index = indexes_[slot][style];
+        if (index == 0) {
+            index = document_.FontIndex(FaceName(font), style);
+        }
+        return index;
+    }
+
+    QString FaceName(const TRLMetaFont& font) const {
+        const QString name = page_.FontNames().value(font.NameIndex);
+        return name.isEmpty() ? QStringLiteral("Arial") : name;
+    }
+
+private:
+    Pdf::Document& document_;
+    const TRLGraphicSurface& page_;
+    std::vector<std::array<int, 16>> indexes_;
+};
+
+void DrawText(const TRLTextObject& t, const TRLGraphicSurface& page, PageFonts& fonts,
+              Pdf::Content& content) {
+    const QString text = page.ExpandMacros(t.Text);
+    double x = t.Origin.X;
+    if (t.Alignment == TRLMetaTextAlignment::mtaRight ||
+        t.Alignment == TRLMetaTextAlignment::mtaCenter) {
+        // Placed by the width in the face and size alone: a bold text is
+        // placed as its regular weight would be.
+        TRLFont measured;
+        measured.Name = fonts.FaceName(t.Font);
+        measured.Size = t.Font.Size;
+        measured.Style = 0;
+        const int w = TextMetrics::TextWidth(measured, text);
+        const TRect& b = t.BoundsRect;
+        x = t.Alignment == TRLMetaTextAlignment::mtaRight ? b.Right - w
+                                                          : (b.Left + b.Right - w) / 2;
+    }
+    const QByteArray bytes = Win1252::Encode(text);
+    Pdf::Content::Text run;
+    run.color = ToRgb(t.Font.Color);
+    run.bounds = ToBox(t.BoundsRect);
+    run.clip = (t.TextFlags & MetaTextFlagAutoSize) == 0;
+    run.x = x;
+    run.fontIndex = fonts.Index(t.Font);
+    run.fontSize = t.Font.Size;
+    run.bytes = std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    content.DrawText(run);
+}
+
+} // namespace
+
+void TRLPDFFilterDocumentInfo::Assign(const TRLPDFFilterDocumentInfo* other) {
+    *this = other ? *other : TRLPDFFilterDocumentInfo();
+}
+
+TRLPDFFilter::TRLPDFFilter()
+    : DefaultExt(QStringLiteral(".pdf")), DisplayName(Messages().PdfFormat) {}
+
+TRLPDFFilter::~TRLPDFFilter() {
+    document_.Abandon();
+}
+
+void TRLPDFFilter::BeginDoc() {
+    const int width = storage_ ? storage_->PageWidth() : 0;
+    const int height = storage_ ? storage_->PageHeight() : 0;
+    ViewerOptions = voRegular;
+    PageMode = TRLPDFFilterPageMode::pmRegular;
+    FullPageMode = TRLPDFFilterPageMode::pmRegular;
+    PageLayout = TRLPDFFilterPageLayout::plRegular;
+    FontEncoding = TRLPDFFilterFontEncoding::feWinAnsiEncoding;
+    ForceASCII = false;
+    Pdf::DocumentInfo info{DocumentInfo.Title,    DocumentInfo.Subject, DocumentInfo.Author,
+                           DocumentInfo.KeyWords, DocumentInfo.Creator, DocumentInfo.Producer};
+    document_.Begin(FileName, width, height, info, Now());
+}
+
+void TRLPDFFilter::DrawPage(TRLGraphicSurface& page) {
+    imageIndexes_.clear();
+    for (int i = 0; i < page.ObjectCount(); ++i) {
+        const TRLGraphicObject* object = page.Objects(i);
+        if (object->Kind() == TRLGraphicObjectKind::Image) {
+            const auto* image = static_cast<const TRLImageObject*>(object);
+            imageIndexes_.push_back(
+                document_.ImageIndex(image->Data, [image] { return image->Picture(); }));
+        }
+    }
+    Pdf::Content content = document_.BeginPage(page.Width(), page.Height());
+    try {
+        DrawObjects(page, content);
+    } catch (...) {
+        // Close the stream so the document can still be finished.
+        document_.EndPage();
+        throw;
+    }
+    document_.EndPage();
+}
+
+void TRLPDFFilter::DrawObjects(TRLGraphicSurface& page, Pdf::Content& content) {
+    PageFonts fonts(document_, page);
+    std::size_t nextImage = 0;
+    for (int i = 0; i < page.ObjectCount(); ++i) {
+        const TRLGraphicObject* object = page.Objects(i);
+        const Pdf::Box bounds = ToBox(object->BoundsRect);
+        switch (object->Kind()) {
+        case TRLGraphicObjectKind::Pixel:
+            content.Pixel(bounds, ToRgb(static_cast<const TRLPixelObject*>(object)->Color));
+            break;
+        case TRLGraphicObjectKind::Line: {
+            const auto* line = static_cast<const TRLLineObject*>(object);
+            content.Line(ToStroke(line->Pen), {line->FromPoint.X, line->FromPoint.Y},
+                         {line->ToPoint.X, line->ToPoint.Y});
+            break;
+        }
+        case TRLGraphicObjectKind::Rectangle: {
+            const auto* rect = static_cast<const TRLRectangleObject*>(object);
+            content.Rectangle(ToStroke(rect->Pen), ToRgb(rect->Brush.Color), bounds,
+                              Fills(rect->Brush));
+            break;
+        }
+        case TRLGraphicObjectKind::Text:
+            DrawText(*static_cast<const TRLTextObject*>(object), page, fonts, content);
+            break;
+        case TRLGraphicObjectKind::FillRect: {
+            const auto* fill = static_cast<const TRLFillRectObject*>(object);
+            content.FillRect(ToRgb(fill->Brush.Color), bounds, Fills(fill->Brush));
+            break;
+        }
+        case TRLGraphicObjectKind::Ellipse: {
+            const auto* ellipse = static_cast<const TRLEllipseObject*>(object);
+            content.Ellipse(ToStroke(ellipse->Pen), ToRgb(ellipse->Brush.Color), bounds,
+                            Fills(ellipse->Brush));
+            break;
+        }
+        case TRLGraphicObjectKind::Polygon: {
+            const auto* polygon = static_cast<const TRLPolygonObject*>(object);
+            content.Polygon(ToStroke(polygon->Pen), ToRgb(polygon->Brush.Color),
+                            ToPoints(polygon->Points), Fills(polygon->Brush));
+            break;
+        }
+        case TRLGraphicObjectKind::Polyline: {
+            const auto* polyline = static_cast<const TRLPolylineObject*>(object);
+            content.Polyline(ToStroke(polyline->Pen), ToPoints(polyline->Points));
+            break;
+        }
+        case TRLGraphicObjectKind::Image: {
+            // Data that holds no picture draws nothing.
+            const int index = imageIndexes_[nextImage++];
+            if (index > 0) {
+                content.Image(bounds, index);
+            }
+            break;
+        }
+        case TRLGraphicObjectKind::SetClipRect:
+            content.SetClip(bounds);
+            break;
+        case TRLGraphicObjectKind::ResetClipRect:
+            content.ResetClip();
+            break;
+        }
+    }
+}
+
+void TRLPDFFilter::EndDoc() {
+    if (!document_.IsOpen()) {
+        return;
+    }
+    try {
+        document_.End();
+    } catch (...) {
+        document_.Abandon();
+        throw;
+    }
+}
+
+namespace {
+
+// Holds the storage as a user for the length of a run, as any reader of
+// its pages must.
+class StorageUse {
+public:
+    StorageUse(TRLGraphicStorage& storage, const void* user, TRLGraphicStorage*& slot)
+        : storage_(storage), user_(user), slot_(slot) {
+        storage_.Link(user_);
+        slot_ = &storage_;
+    }
+    ~StorageUse() {
+        slot_ = nullptr;
+        storage_.Unlink(user_);
+    }
+    StorageUse(const StorageUse&) = delete;
+    StorageUse& operator=(const StorageUse&) = delete;
+
+private:
+    TRLGraphicStorage& storage_;
+    const void* user_;
+    TRLGraphicStorage*& slot_;
+};
+
+} // namespace
+
+void TRLPDFFilter::WritePages(TRLGraphicStorage& storage, int firstPage, int lastPage) {
+    const int first = std::max(1, firstPage);
+    const int last = lastPage == -1 ? storage.PageCount() : std::min(lastPage, storage.PageCount());
+    StorageUse use(storage, this, storage_);
+    try {
+        BeginDoc();
+        for (int page = first; page <= last; ++page) {
+            if (page > first) {
+                NewPage();
+            }
+            const std::shared_ptr<TRLGraphicSurface> surface = storage.GetPage(page - 1);
+            if (!surface) {
+                break;
+            }
+            DrawPage(*surface);
+        }
+    } catch (...) {
+        try {
+            EndDoc();
+        } catch (...) {
+            // The first error is the one to report.
+        }
+        throw;
+    }
+    EndDoc();
+}
