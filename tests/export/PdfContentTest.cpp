@@ -68,7 +68,7 @@ TEST_F(ContentTest, ClearBrushFillsNothing) {
     EXPECT_EQ(out, "0 w\r\n1 1 1 rg\r\n0 0 72 72 re\r\nn\r\n");
     out.clear();
     content.Polygon(pen, kWhite, {{0, 96}, {96, 96}, {48, 0}}, false);
-    EXPECT_EQ(out.substr(out.size() - 14), "36 72 l \r\ns\r\n");
+    EXPECT_EQ(out.substr(out.size() - 13), "36 72 l \r\ns\r\n");
     out.clear();
     content.Ellipse(pen, kWhite, Box{0, 0, 96, 48}, false);
     EXPECT_EQ(out.substr(out.size() - 6), " l s\r\n");
