@@ -12,20 +12,25 @@ void Content::Put(std::string_view text) {
     out_.append("\r\n", 2);
 }
 
-void Content::Num(double value) {
-    AppendNumber(out_, value);
+void Content::Pt(double units) {
+    // Whole units, the usual case, are written without formatting a double.
+    if (units == std::trunc(units) && std::abs(units) < 1e15) {
+        AppendUnitsAsPoints(out_, static_cast<long long>(units));
+    } else {
+        AppendNumber(out_, ToPoints(units));
+    }
 }
 
-void Content::Pt(double units) {
-    AppendNumber(out_, ToPoints(units));
+void Content::Pt(long long units) {
+    AppendUnitsAsPoints(out_, units);
 }
 
 void Content::Colour(Rgb c) {
-    Num(c.r / 255.0);
+    AppendColourComponent(out_, c.r);
     out_.push_back(' ');
-    Num(c.g / 255.0);
+    AppendColourComponent(out_, c.g);
     out_.push_back(' ');
-    Num(c.b / 255.0);
+    AppendColourComponent(out_, c.b);
 }
 
 void Content::XY(double x, double y) {
@@ -34,19 +39,25 @@ void Content::XY(double x, double y) {
     Pt(height_ - y);
 }
 
+void Content::XY(int x, int y) {
+    Pt(static_cast<long long>(x));
+    out_.push_back(' ');
+    Pt(static_cast<long long>(height_) - y);
+}
+
 void Content::Bounds(const Box& b) {
-    Pt(b.left);
+    Pt(static_cast<long long>(b.left));
     out_.push_back(' ');
-    Pt(height_ - b.bottom);
+    Pt(static_cast<long long>(height_) - b.bottom);
     out_.push_back(' ');
-    Pt(b.right - b.left);
+    Pt(static_cast<long long>(b.right) - b.left);
     out_.push_back(' ');
-    Pt(b.bottom - b.top);
+    Pt(static_cast<long long>(b.bottom) - b.top);
 }
 
 // Width, cap and dash. A clear pen still strokes, with width 0 and no dash.
 void Content::PenLines(const Stroke& pen) {
-    Pt(pen.style == kPenClear ? 0 : pen.width);
+    Pt(pen.style == kPenClear ? 0LL : static_cast<long long>(pen.width));
     Put(" w");
     Put("0 J");
     switch (pen.style) {
@@ -150,9 +161,9 @@ void Content::Image(const Box& b, int imageIndex) {
     out_.append("1 0 0 1 ");
     XY(b.left, b.bottom);
     Put(" cm");
-    Pt(b.right - b.left);
+    Pt(static_cast<long long>(b.right) - b.left);
     out_.append(" 0 0 ");
-    Pt(b.bottom - b.top);
+    Pt(static_cast<long long>(b.bottom) - b.top);
     Put(" 0 0 cm");
     out_.append("/Image");
     AppendInteger(out_, imageIndex);
@@ -172,27 +183,24 @@ void Content::ResetClip() {
 }
 
 void Content::DrawText(const Text& t) {
-    Put("q");
+    // The hot path of a report page: literals are appended whole, CRLFs
+    // included.
+    out_.append("q\r\n");
     Colour(t.color);
-    Put(" rg");
+    out_.append(" rg\r\n");
     if (t.clip) {
         Bounds(t.bounds);
-        Put(" re");
-        Put("W n");
+        out_.append(" re\r\nW n\r\n");
     }
-    Put("BT");
-    out_.append("/F");
+    out_.append("BT\r\n/F");
     AppendInteger(out_, t.fontIndex);
     out_.push_back(' ');
     AppendInteger(out_, t.fontSize);
-    Put(" Tf");
-    XY(t.x, t.bounds.bottom);
-    Put(" Td");
-    out_.push_back('(');
+    out_.append(" Tf\r\n");
+    XY(t.x, static_cast<double>(t.bounds.bottom));
+    out_.append(" Td\r\n(");
     AppendEscaped(out_, t.bytes);
-    Put(") Tj");
-    Put("ET");
-    Put("Q");
+    out_.append(") Tj\r\nET\r\nQ\r\n");
 }
 
 } // namespace Pdf

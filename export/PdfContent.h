@@ -77,10 +77,11 @@ public:
     void DrawText(const Text& text);
 
 private:
-    void Num(double value);
     void Pt(double units);
+    void Pt(long long units);
     void Colour(Rgb c);
     void XY(double x, double y);
+    void XY(int x, int y);
     void Bounds(const Box& b);
     void PenLines(const Stroke& pen);
     void Put(std::string_view text); // text and CRLF

@@ -55,6 +55,7 @@ void Document::Begin(const QString& fileName, int pageWidth, int pageHeight,
     fontLookup_.clear();
     images_.clear();
     imageCache_.clear();
+    recentImages_.clear();
     out_.WriteLine("%PDF-1.2");
     WriteInfo(info, created);
     out_.BeginObject();
@@ -104,6 +105,20 @@ int Document::ImageIndex(const QByteArray& imageData) {
 }
 
 int Document::ImageIndex(const QByteArray& imageData, const std::function<QImage()>& decode) {
+    for (const auto& [data, index] : recentImages_) {
+        if (data == imageData) {
+            return index;
+        }
+    }
+    const int index = CachedImageIndex(imageData, decode);
+    if (recentImages_.size() == kRecentImages) {
+        recentImages_.erase(recentImages_.begin());
+    }
+    recentImages_.emplace_back(imageData, index);
+    return index;
+}
+
+int Document::CachedImageIndex(const QByteArray& imageData, const std::function<QImage()>& decode) {
     const quint16 key = ImageChecksum(imageData.constData(), imageData.size());
     const auto found = imageCache_.constFind(key);
     if (found != imageCache_.constEnd()) {

@@ -59,6 +59,8 @@ private:
         int number = 0;
     };
 
+    static constexpr std::size_t kRecentImages = 8;
+    int CachedImageIndex(const QByteArray& imageData, const std::function<QImage()>& decode);
     void WriteInfo(const DocumentInfo& info, const QDateTime& created);
     void WriteFonts();
     void WriteFont(int index, const FontEntry& font);
@@ -77,6 +79,9 @@ private:
     QHash<QString, int> fontLookup_; // lower-case name + style -> index
     std::vector<int> images_;
     QHash<quint16, int> imageCache_; // checksum -> index
+    // The data of the last few pictures met, so the logo that every page
+    // repeats is recognised by comparing bytes before checksumming them.
+    std::vector<std::pair<QByteArray, int>> recentImages_;
     // The page being drawn.
     int contentLength_ = 0;
     long long streamStart_ = 0;

@@ -43,7 +43,43 @@ void AppendInteger(std::string& out, long long value) {
     out.append(digits, result.ptr);
 }
 
+void AppendUnitsAsPoints(std::string& out, long long units) {
+    const long long quarters = units * 3; // points * 4
+    if (quarters < 0) {
+        out.push_back('-');
+    }
+    const unsigned long long magnitude = quarters < 0
+                                             ? 0ULL - static_cast<unsigned long long>(quarters)
+                                             : static_cast<unsigned long long>(quarters);
+    AppendInteger(out, static_cast<long long>(magnitude / 4));
+    static const char* const kFractions[] = {"", ".25", ".5", ".75"};
+    out.append(kFractions[magnitude % 4]);
+}
+
+void AppendColourComponent(std::string& out, unsigned char value) {
+    struct Table {
+        std::array<std::string, 256> text;
+        Table() {
+            for (int i = 0; i < 256; ++i) {
+                AppendNumber(text[i], i / 255.0);
+            }
+        }
+    };
+    static const Table kTable;
+    out.append(kTable.text[value]);
+}
+
 void AppendEscaped(std::string& out, std::string_view bytes) {
+    // Most texts need no escape at all: copy them in one go.
+    const auto plain = [](unsigned char b) {
+        return b >= 32 && b != 127 && b != '(' && b != ')' && b != '\\';
+    };
+    std::size_t run = 0;
+    while (run < bytes.size() && plain(static_cast<unsigned char>(bytes[run]))) {
+        ++run;
+    }
+    out.append(bytes.data(), run);
+    bytes.remove_prefix(run);
     for (char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
         if (b == '(' || b == ')' || b == '\\') {
@@ -84,13 +120,52 @@ constexpr std::array<std::uint16_t, 256> kCcittTable = MakeCcittTable();
 
 } // namespace
 
-std::uint16_t ImageChecksum(const char* data, std::size_t size) {
-    unsigned crc = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        crc = (((crc << 8) | b) ^ kCcittTable[crc >> 8]) & 0xFFFF;
+// Shifting the bytes straight into the register, as the checksum is defined,
+// gives the same value as the common message-times-x^16 form over all but
+// the last two bytes, xor those two bytes. That form runs eight bytes per
+// step with sliced tables; logos are checked on every page.
+namespace {
+
+struct SlicedTables {
+    std::array<std::array<std::uint16_t, 256>, 8> t{};
+    SlicedTables() {
+        t[0] = kCcittTable;
+        for (int k = 1; k < 8; ++k) {
+            for (unsigned i = 0; i < 256; ++i) {
+                const unsigned prev = t[k - 1][i];
+                t[k][i] = static_cast<std::uint16_t>((prev << 8) ^ kCcittTable[prev >> 8]);
+            }
+        }
     }
-    return static_cast<std::uint16_t>(crc);
+};
+
+unsigned TimesX16(const unsigned char* p, std::size_t n) {
+    static const SlicedTables kSliced;
+    const auto& t = kSliced.t;
+    unsigned crc = 0;
+    while (n >= 8) {
+        const unsigned a = ((crc >> 8) ^ p[0]) & 0xFF;
+        const unsigned b = (crc ^ p[1]) & 0xFF;
+        crc = t[7][a] ^ t[6][b] ^ t[5][p[2]] ^ t[4][p[3]] ^ t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^
+              t[0][p[7]];
+        p += 8;
+        n -= 8;
+    }
+    while (n-- > 0) {
+        crc = ((crc << 8) ^ t[0][((crc >> 8) ^ *p++) & 0xFF]) & 0xFFFF;
+    }
+    return crc;
+}
+
+} // namespace
+
+std::uint16_t ImageChecksum(const char* data, std::size_t size) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    if (size < 2) {
+        return size == 1 ? p[0] : 0;
+    }
+    const unsigned tail = (static_cast<unsigned>(p[size - 2]) << 8) | p[size - 1];
+    return static_cast<std::uint16_t>(TimesX16(p, size - 2) ^ tail);
 }
 
 Output::~Output() {

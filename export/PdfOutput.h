@@ -20,6 +20,14 @@ std::string Number(double value);
 
 void AppendInteger(std::string& out, long long value);
 
+// Storage units to points by the same rule, for whole units: u * 0.75 is
+// exact in binary, so it is written from integers without formatting a
+// double ("0.75", "595.5", "842.25", "-1.5").
+void AppendUnitsAsPoints(std::string& out, long long units);
+
+// A colour byte as a component c / 255 by the number rule ("0.502", "1").
+void AppendColourComponent(std::string& out, unsigned char value);
+
 // A string for "( ... )": "(", ")" and "\" get a backslash, bytes below 32 and
 // 127 become a backslash and three octal digits; everything else, bytes above
 // 127 included, is copied as it is (Windows-1252, matching WinAnsiEncoding).

@@ -65,9 +65,25 @@ private:
     std::vector<std::array<int, 16>> indexes_;
 };
 
+// The text as Windows-1252 bytes, the code page the fonts' WinAnsi encoding
+// reads; characters outside it become "?".
+void EncodeText(std::string& out, const QString& text) {
+    out.clear();
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80) {
+            out.push_back(static_cast<char>(u));
+        } else {
+            const int b = Win1252::FromUnicode(u);
+            out.push_back(static_cast<char>(b < 0 ? '?' : b));
+        }
+    }
+}
+
 void DrawText(const TRLTextObject& t, const TRLGraphicSurface& page, PageFonts& fonts,
-              Pdf::Content& content) {
-    const QString text = page.ExpandMacros(t.Text);
+              std::string& scratch, Pdf::Content& content) {
+    const bool hasMacros = t.Text.contains(QLatin1Char('{'));
+    const QString text = hasMacros ? page.ExpandMacros(t.Text) : t.Text;
     double x = t.Origin.X;
     if (t.Alignment == TRLMetaTextAlignment::mtaRight ||
         t.Alignment == TRLMetaTextAlignment::mtaCenter) {
@@ -82,7 +98,7 @@ void DrawText(const TRLTextObject& t, const TRLGraphicSurface& page, PageFonts& 
         x = t.Alignment == TRLMetaTextAlignment::mtaRight ? b.Right - w
                                                           : (b.Left + b.Right - w) / 2;
     }
-    const QByteArray bytes = Win1252::Encode(text);
+    EncodeText(scratch, text);
     Pdf::Content::Text run;
     run.color = ToRgb(t.Font.Color);
     run.bounds = ToBox(t.BoundsRect);
@@ -90,7 +106,7 @@ void DrawText(const TRLTextObject& t, const TRLGraphicSurface& page, PageFonts& 
     run.x = x;
     run.fontIndex = fonts.Index(t.Font);
     run.fontSize = t.Font.Size;
-    run.bytes = std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    run.bytes = scratch;
     content.DrawText(run);
 }
 
@@ -165,7 +181,7 @@ void TRLPDFFilter::DrawObjects(TRLGraphicSurface& page, Pdf::Content& content) {
             break;
         }
         case TRLGraphicObjectKind::Text:
-            DrawText(*static_cast<const TRLTextObject*>(object), page, fonts, content);
+            DrawText(*static_cast<const TRLTextObject*>(object), page, fonts, textBytes_, content);
             break;
         case TRLGraphicObjectKind::FillRect: {
             const auto* fill = static_cast<const TRLFillRectObject*>(object);

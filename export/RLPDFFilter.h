@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 class TRLGraphicStorage;
@@ -93,4 +94,5 @@ private:
     TRLGraphicStorage* storage_ = nullptr;
     Pdf::Document document_;
     std::vector<int> imageIndexes_; // per image object of the page being drawn
+    std::string textBytes_;         // reused for every text
 };

@@ -79,8 +79,16 @@ std::uint16_t BitwiseChecksum(const std::string& data) {
 }
 
 TEST(PdfImageChecksum, MatchesTheCcittPolynomial) {
-    const std::string samples[] = {"", "A", "123456789", "BMP\x42\x4d\x00\x01\xff",
-                                   std::string(1000, '\xAA')};
+    std::string mixed;
+    for (int i = 0; i < 300; ++i) {
+        mixed.push_back(static_cast<char>(i * 37 + 11));
+    }
+    // Every length around the eight-byte steps, and a long one.
+    std::vector<std::string> samples = {"", "A", "123456789", std::string(1000, '\xAA')};
+    for (std::size_t n = 2; n <= 19; ++n) {
+        samples.push_back(mixed.substr(0, n));
+    }
+    samples.push_back(mixed);
     for (const auto& s : samples) {
         EXPECT_EQ(Pdf::ImageChecksum(s.data(), s.size()), BitwiseChecksum(s)) << s;
     }
