@@ -1,7 +1,7 @@
 #include "PdfFonts.h"
 
 #include "Exception.h"
-#include "PdfFontFiles.h"
+#include "TextMetrics.h"
 #include "Win1252.h"
 
 #include <ft2build.h>
@@ -171,11 +171,9 @@ FontMetrics ReadFontMetricsFromFile(const QString& path) {
 }
 
 FontMetrics ReadFontMetrics(const QString& name, int style) {
-    const QString path = FontFilePath(name, style);
-    if (path.isEmpty()) {
-        throw Exception(QStringLiteral("Invalid font for GetOutlineTextMetrics"));
-    }
-    return ReadFontMetricsFromFile(path);
+    // The same file the text measurement reads, so widths agree.
+    return ReadFontMetricsFromFile(
+        TextMetrics::FontFilePath(name, static_cast<std::uint8_t>(style & (kBold | kItalic))));
 }
 
 } // namespace Pdf

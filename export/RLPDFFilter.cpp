@@ -65,6 +65,24 @@ private:
     std::vector<std::array<int, 16>> indexes_;
 };
 
+// Width in whole storage units of the text as a reader draws it: at exactly
+// its point size, each character at its exact advance. The page's own pixel
+// size is rounded (10 points are 13 px, not 13 1/3) and so is every
+// character's width at it, which would put a right-aligned text a few
+// pixels past its edge, into its clip. So the text is measured at a large
+// multiple of its size where a point is a whole number of pixels (4 pixels
+// per 3 points), and scaled back.
+int PdfTextWidth(const TRLFont& font, const QString& text) {
+    constexpr int kLargestPixelSize = 8192; // keeps the helper's arithmetic in range
+    if (font.Size <= 0 || 4 * font.Size > kLargestPixelSize) {
+        return TextMetrics::TextWidth(font, text);
+    }
+    const int factor = kLargestPixelSize / (4 * font.Size); // pixels per 4/3 unit
+    const long long scaled = TextMetrics::TextWidthAt(font, 4 * font.Size * factor, text);
+    const long long divisor = 3LL * factor;
+    return static_cast<int>((2 * scaled + divisor) / (2 * divisor));
+}
+
 // The text as Windows-1252 bytes, the code page the fonts' WinAnsi encoding
 // reads; characters outside it become "?".
 void EncodeText(std::string& out, const QString& text) {
@@ -87,13 +105,14 @@ void DrawText(const TRLTextObject& t, const TRLGraphicSurface& page, PageFonts& 
     double x = t.Origin.X;
     if (t.Alignment == TRLMetaTextAlignment::mtaRight ||
         t.Alignment == TRLMetaTextAlignment::mtaCenter) {
-        // Placed by the width in the face and size alone: a bold text is
-        // placed as its regular weight would be.
+        // Measured in the weight and slant it is drawn in: a bold total
+        // placed by its regular width would run past the right edge of its
+        // box and lose its last digits to the clip.
         TRLFont measured;
         measured.Name = fonts.FaceName(t.Font);
         measured.Size = t.Font.Size;
-        measured.Style = 0;
-        const int w = TextMetrics::TextWidth(measured, text);
+        measured.Style = static_cast<std::uint8_t>(t.Font.Style & (fsBold | fsItalic));
+        const int w = PdfTextWidth(measured, text);
         const TRect& b = t.BoundsRect;
         x = t.Alignment == TRLMetaTextAlignment::mtaRight ? b.Right - w
                                                           : (b.Left + b.Right - w) / 2;
@@ -116,16 +135,20 @@ void TRLPDFFilterDocumentInfo::Assign(const TRLPDFFilterDocumentInfo* other) {
     *this = other ? *other : TRLPDFFilterDocumentInfo();
 }
 
-TRLPDFFilter::TRLPDFFilter()
-    : DefaultExt(QStringLiteral(".pdf")), DisplayName(Messages().PdfFormat) {}
+TRLPDFFilter::TRLPDFFilter(QObject* owner) : TRLCustomSaveFilter(owner) {
+    DefaultExt = QStringLiteral(".pdf");
+    DisplayName = Messages().PdfFormat;
+}
 
 TRLPDFFilter::~TRLPDFFilter() {
+    // A background run may still be writing through document_.
+    WaitForRun();
     document_.Abandon();
 }
 
 void TRLPDFFilter::BeginDoc() {
-    const int width = storage_ ? storage_->PageWidth() : 0;
-    const int height = storage_ ? storage_->PageHeight() : 0;
+    const int width = Storage() ? Storage()->PageWidth() : 0;
+    const int height = Storage() ? Storage()->PageHeight() : 0;
     ViewerOptions = voRegular;
     PageMode = TRLPDFFilterPageMode::pmRegular;
     FullPageMode = TRLPDFFilterPageMode::pmRegular;
@@ -233,57 +256,4 @@ void TRLPDFFilter::EndDoc() {
         document_.Abandon();
         throw;
     }
-}
-
-namespace {
-
-// Holds the storage as a user for the length of a run, as any reader of
-// its pages must.
-class StorageUse {
-public:
-    StorageUse(TRLGraphicStorage& storage, const void* user, TRLGraphicStorage*& slot)
-        : storage_(storage), user_(user), slot_(slot) {
-        storage_.Link(user_);
-        slot_ = &storage_;
-    }
-    ~StorageUse() {
-        slot_ = nullptr;
-        storage_.Unlink(user_);
-    }
-    StorageUse(const StorageUse&) = delete;
-    StorageUse& operator=(const StorageUse&) = delete;
-
-private:
-    TRLGraphicStorage& storage_;
-    const void* user_;
-    TRLGraphicStorage*& slot_;
-};
-
-} // namespace
-
-void TRLPDFFilter::WritePages(TRLGraphicStorage& storage, int firstPage, int lastPage) {
-    const int first = std::max(1, firstPage);
-    const int last = lastPage == -1 ? storage.PageCount() : std::min(lastPage, storage.PageCount());
-    StorageUse use(storage, this, storage_);
-    try {
-        BeginDoc();
-        for (int page = first; page <= last; ++page) {
-            if (page > first) {
-                NewPage();
-            }
-            const std::shared_ptr<TRLGraphicSurface> surface = storage.GetPage(page - 1);
-            if (!surface) {
-                break;
-            }
-            DrawPage(*surface);
-        }
-    } catch (...) {
-        try {
-            EndDoc();
-        } catch (...) {
-            // The first error is the one to report.
-        }
-        throw;
-    }
-    EndDoc();
 }

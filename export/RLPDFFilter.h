@@ -1,9 +1,9 @@
 #pragma once
 // The save filter that writes stored report pages as a PDF file: one forward
-// pass, CRLF lines, no compression, no embedded fonts. The four filter
-// operations (BeginDoc, DrawPage, NewPage, EndDoc) are driven page by page;
-// WritePages runs them over a storage.
+// pass, CRLF lines, no compression, no embedded fonts. Run it with
+// FilterPages, like every filter.
 #include "PdfDocument.h"
+#include "RLFilters.h"
 
 #include <QDateTime>
 #include <QString>
@@ -11,9 +11,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-class TRLGraphicStorage;
-class TRLGraphicSurface;
 
 enum TRLPDFFilterViewerOption : std::uint8_t {
     voRegular = 1,
@@ -42,18 +39,12 @@ public:
     void Assign(const TRLPDFFilterDocumentInfo* other);
 };
 
-class TRLPDFFilter {
+class TRLPDFFilter : public TRLCustomSaveFilter {
+    Q_OBJECT
 public:
-    TRLPDFFilter();
-    virtual ~TRLPDFFilter();
-    TRLPDFFilter(const TRLPDFFilter&) = delete;
-    TRLPDFFilter& operator=(const TRLPDFFilter&) = delete;
-
-    // Save-filter properties.
-    QString FileName;
-    QString DefaultExt;
-    QString DisplayName;
-    bool ShowProgress = true;
+    // DefaultExt ".pdf"; DisplayName "Documento PDF" (in the engine's language).
+    explicit TRLPDFFilter(QObject* owner = nullptr);
+    ~TRLPDFFilter() override;
 
     // Published options. BeginDoc puts every one except DocumentInfo back to
     // its default, so each document gets a plain catalog and WinAnsi fonts.
@@ -68,30 +59,20 @@ public:
     // The creation time written into the document; tests fix it.
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
 
-    // The storage the operations below read; set before BeginDoc.
-    void SetStorage(TRLGraphicStorage* storage) { storage_ = storage; }
-    TRLGraphicStorage* Storage() const { return storage_; }
-
+protected:
     // Creates FileName and writes everything up to the catalog. Throws when
     // the file cannot be created; nothing is written then.
-    virtual void BeginDoc();
+    void BeginDoc() override;
     // Pictures, page object and content stream of one stored page.
-    virtual void DrawPage(TRLGraphicSurface& page);
-    virtual void NewPage() {}
+    void DrawPage(TRLGraphicSurface& page) override;
+    void NewPage() override {}
     // Fonts, resources, page tree, cross-reference table, trailer; closes
     // the file. Does nothing when no document is open.
-    virtual void EndDoc();
-
-    // Writes pages firstPage..lastPage (1-based; -1: to the last page) of
-    // the storage to FileName. The page range is cut to the pages there are;
-    // the document is finished with the pages drawn even when a page fails,
-    // and the error is passed on.
-    void WritePages(TRLGraphicStorage& storage, int firstPage = 1, int lastPage = -1);
+    void EndDoc() override;
 
 private:
     void DrawObjects(TRLGraphicSurface& page, Pdf::Content& content);
 
-    TRLGraphicStorage* storage_ = nullptr;
     Pdf::Document document_;
     std::vector<int> imageIndexes_; // per image object of the page being drawn
     std::string textBytes_;         // reused for every text
