@@ -18,7 +18,7 @@ PACKAGES=(
   # independent readers of what we write
   poppler-utils qpdf python3-xlrd python3-olefile
   # peers measured side by side in bench/
-  python3-reportlab
+  python3-reportlab libhpdf-dev
 )
 
 missing=()
