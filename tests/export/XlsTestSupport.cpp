@@ -1,0 +1,55 @@
+#include "XlsTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace xlstest {
+
+QJsonObject Dump(const QString& file) {
+    QProcess p;
+    p.start(QStringLiteral(QUORVA_PYTHON3), {QStringLiteral(XLS_DUMP_SCRIPT), file});
+    p.waitForFinished(300000);
+    const QByteArray out = p.readAllStandardOutput();
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+    return QJsonDocument::fromJson(out).object();
+}
+
+QStringList LibreOfficeCsv(const QString& file, QString* log) {
+    QTemporaryDir dir;
+    QProcess p;
+    // A private profile, so parallel runs do not share one.
+    const QString profile = QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString();
+    // 76 = UTF-8; the last field -1 writes every sheet to its own file.
+    p.start(QStringLiteral("soffice"),
+            {QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
+             QStringLiteral("--convert-to"),
+             QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,"
+                            "false,-1"),
+             QStringLiteral("--outdir"), dir.path(), file});
+    p.waitForFinished(300000);
+    *log = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0) << log->toStdString();
+    QStringList sheets;
+    const QString base = QFileInfo(file).completeBaseName();
+    QStringList names = QDir(dir.path()).entryList({base + QStringLiteral("*.csv")}, QDir::Files);
+    // Sheet files are named base-SheetName.csv; keep them in sheet order by number.
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    for (const QString& n : names) {
+        QFile f(dir.filePath(n));
+        if (f.open(QIODevice::ReadOnly)) {
+            sheets << QString::fromUtf8(f.readAll());
+        }
+    }
+    return sheets;
+}
+
+} // namespace xlstest
