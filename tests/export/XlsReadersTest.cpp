@@ -37,27 +37,11 @@ protected:
     QTemporaryDir dir_;
 };
 
-// Two report pages: a title, a merged heading, a two-line text, amounts as text.
-std::vector<TRLXLSPage> TwoPages() {
-    auto title = Text(40, 20, 500, 40, QString::fromUtf8("Relação de Inadimplentes"));
-    title.Font.Size = 14;
-    title.Font.Styles = TRLXLSFont::Bold | TRLXLSFont::Italic;
-    title.Font.Color = {0, 0, 0x80};
-    auto amount = Text(300, 60, 400, 76, QStringLiteral("1.234,56"));
-    amount.Alignment = 2;
-    TRLXLSPage one{{title, Text(40, 60, 300, 76, QStringLiteral("Unidade 101\r\nBloco A")), amount,
-                    Text(40, 80, 200, 96, QStringLiteral("Total")),
-                    Text(200, 80, 300, 96, QStringLiteral("x")),
-                    Text(300, 80, 400, 96, QStringLiteral("99,00"))}};
-    TRLXLSPage two{{Text(40, 20, 300, 40, QString::fromUtf8("Página 2 – continuação"))}};
-    return {one, two};
-}
-
 TEST_F(XlsReaders, TwoPageReportReadsBack) {
     TRLXLSFilter f;
     f.FileName = Path("relatorio.xls");
     f.BeginDoc();
-    for (const auto& page : TwoPages()) {
+    for (const auto& page : TwoReportPages()) {
         f.DrawPage(page);
     }
     f.EndDoc();

@@ -10,6 +10,21 @@
 
 namespace xlstest {
 
+std::vector<TRLXLSPage> TwoReportPages() {
+    auto title = Text(40, 20, 500, 40, QString::fromUtf8("Relação de Inadimplentes"));
+    title.Font.Size = 14;
+    title.Font.Styles = TRLXLSFont::Bold | TRLXLSFont::Italic;
+    title.Font.Color = {0, 0, 0x80};
+    auto amount = Text(300, 60, 400, 76, QStringLiteral("1.234,56"));
+    amount.Alignment = 2;
+    TRLXLSPage one{{title, Text(40, 60, 300, 76, QStringLiteral("Unidade 101\r\nBloco A")), amount,
+                    Text(40, 80, 200, 96, QStringLiteral("Total")),
+                    Text(200, 80, 300, 96, QStringLiteral("x")),
+                    Text(300, 80, 400, 96, QStringLiteral("99,00"))}};
+    TRLXLSPage two{{Text(40, 20, 300, 40, QString::fromUtf8("Página 2 – continuação"))}};
+    return {one, two};
+}
+
 QJsonObject Dump(const QString& file) {
     QProcess p;
     p.start(QStringLiteral(QUORVA_PYTHON3), {QStringLiteral(XLS_DUMP_SCRIPT), file});

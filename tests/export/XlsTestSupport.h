@@ -70,6 +70,9 @@ inline TRLXLSPageText Text(int left, int top, int right, int bottom, const QStri
     return t;
 }
 
+// Two report pages: a title, a merged heading, a two-line text, amounts as text.
+std::vector<TRLXLSPage> TwoReportPages();
+
 // Runs the python reader script on a file; answers its JSON (or fails the test).
 QJsonObject Dump(const QString& file);
 // Converts every sheet of the file to CSV with LibreOffice; answers the sheets' texts.
