@@ -66,7 +66,9 @@ bool IsPlainNumber(const QString& t) {
 void SetCellValue(TRLXLSRange& range, const QString& text, bool findNumbers,
                   QChar decimalSeparator) {
     QString value = text;
-    value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (value.contains(u'\r')) {
+        value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    }
     range.Value = value;
     range.ValueKind = vkText;
     if (!findNumbers) {

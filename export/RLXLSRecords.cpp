@@ -109,26 +109,32 @@ XFBytes RangeXF(const TRLXLSRange& range, std::uint16_t fontIndex, std::uint16_t
     const bool up = b[S::DiagonalUp].LineStyle != 0;
     const S diagonal = up ? S::DiagonalUp : S::DiagonalDown;
 
-    LittleEndianWriter x;
-    x.Put16(fontIndex);
-    x.Put16(formatIndex);
-    x.Put16(0x0001);
-    x.Put8(static_cast<std::uint8_t>((range.HorizontalAlignment & 7) | (range.WrapText ? 0x08 : 0) |
-                                     ((range.VerticalAlignment & 7) << 4)));
-    x.Put8(range.Rotation);
-    x.Put16(range.IsMerged() ? 0x7C20 : 0x7C00);
-    x.Put16(static_cast<std::uint16_t>(
-        (b[S::Left].LineStyle & 15) | ((b[S::Right].LineStyle & 15) << 4) |
-        ((b[S::Top].LineStyle & 15) << 8) | ((b[S::Bottom].LineStyle & 15) << 12)));
-    x.Put16(static_cast<std::uint16_t>(color(S::Left) | (color(S::Right) << 7) |
-                                       (down ? 0x4000 : 0) | (up ? 0x8000 : 0)));
-    x.Put32(color(S::Top) | (color(S::Bottom) << 7) | (color(diagonal) << 14) |
+    XFBytes out{};
+    std::size_t at = 0;
+    auto put = [&](std::uint32_t v, std::size_t bytes) {
+        for (std::size_t i = 0; i < bytes; ++i) {
+            out[at++] = static_cast<std::uint8_t>(v >> (8 * i));
+        }
+    };
+    put(fontIndex, 2);
+    put(formatIndex, 2);
+    put(0x0001, 2);
+    put((range.HorizontalAlignment & 7) | (range.WrapText ? 0x08 : 0) |
+            ((range.VerticalAlignment & 7) << 4),
+        1);
+    put(range.Rotation, 1);
+    put(range.IsMerged() ? 0x7C20 : 0x7C00, 2);
+    put((b[S::Left].LineStyle & 15) | ((b[S::Right].LineStyle & 15) << 4) |
+            ((b[S::Top].LineStyle & 15) << 8) | ((b[S::Bottom].LineStyle & 15) << 12),
+        2);
+    put(color(S::Left) | (color(S::Right) << 7) | (down ? 0x4000 : 0) | (up ? 0x8000 : 0), 2);
+    put(color(S::Top) | (color(S::Bottom) << 7) | (color(diagonal) << 14) |
             (std::uint32_t(b[diagonal].LineStyle & 15) << 21) |
-            (std::uint32_t(range.FillPattern & 63) << 26));
-    x.Put16(static_cast<std::uint16_t>(palette.ColorIndex(range.ForegroundColor) |
-                                       (palette.ColorIndex(range.BackgroundColor) << 7)));
-    XFBytes out;
-    std::copy(x.Bytes().begin(), x.Bytes().end(), out.begin());
+            (std::uint32_t(range.FillPattern & 63) << 26),
+        4);
+    put(palette.ColorIndex(range.ForegroundColor) |
+            (palette.ColorIndex(range.BackgroundColor) << 7),
+        2);
     return out;
 }
 

@@ -9,6 +9,7 @@ TRLXLSWorksheet::TRLXLSWorksheet(TRLXLSWorkbook* workbook, QString name) : workb
 void TRLXLSWorksheet::SetName(const QString& name) {
     // The file format allows 31 characters in a sheet name.
     name_ = name.trimmed().left(31).trimmed();
+    folded_ = name_.toCaseFolded();
 }
 
 void TRLXLSWorksheet::WidenCols(int first, int last) {
@@ -57,14 +58,19 @@ TRLXLSRow* TRLXLSWorksheet::FindRow(int index, bool create) {
 }
 
 TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom) {
+    auto overlaps = [&](const std::unique_ptr<TRLXLSRange>& r) {
+        return r->Left <= right && left <= r->Right && r->Top <= bottom && top <= r->Bottom;
+    };
+    bool anyOverlap = false;
     for (auto& r : ranges_) {
         if (r->Left == left && r->Top == top && r->Right == right && r->Bottom == bottom) {
             return r.get();
         }
+        anyOverlap = anyOverlap || overlaps(r);
     }
-    std::erase_if(ranges_, [&](const std::unique_ptr<TRLXLSRange>& r) {
-        return r->Left <= right && left <= r->Right && r->Top <= bottom && top <= r->Bottom;
-    });
+    if (anyOverlap) {
+        std::erase_if(ranges_, overlaps);
+    }
     auto range = std::make_unique<TRLXLSRange>();
     range->Worksheet = this;
     range->Left = left;
@@ -78,8 +84,9 @@ TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom
 }
 
 TRLXLSWorksheet* TRLXLSWorkbook::SheetByName(const QString& name) const {
+    const QString folded = name.toCaseFolded();
     for (const auto& s : sheets_) {
-        if (s->Name().compare(name, Qt::CaseInsensitive) == 0) {
+        if (s->FoldedName() == folded) {
             return s.get();
         }
     }

@@ -105,6 +105,8 @@ public:
 
     TRLXLSWorkbook* Workbook() const { return workbook_; }
     const QString& Name() const { return name_; }
+    // The name case-folded, for comparisons that ignore case.
+    const QString& FoldedName() const { return folded_; }
     void SetName(const QString& name);
 
     // Used area; every value is -1 while nothing is used.
@@ -132,6 +134,7 @@ private:
 
     TRLXLSWorkbook* workbook_;
     QString name_;
+    QString folded_;
     std::vector<std::unique_ptr<TRLXLSRange>> ranges_;
     std::vector<TRLXLSCol> cols_;
     std::vector<TRLXLSRow> rows_;

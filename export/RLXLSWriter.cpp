@@ -57,6 +57,7 @@ public:
 
 private:
     void Collect();
+    std::size_t EstimatedSize() const;
     void WriteGlobals();
     void WriteFontsFormatsXFs();
     void WriteSheet(std::size_t index);
@@ -109,8 +110,23 @@ void StreamBuilder::Collect() {
     }
 }
 
+// Room for the whole stream up front, so the buffer rarely has to move.
+std::size_t StreamBuilder::EstimatedSize() const {
+    std::size_t size = 4096 + 64 * fonts_.size();
+    for (const auto& sheet : wb_.Sheets()) {
+        size += 700 + 16 * sheet->Cols().size() + 24 * sheet->Rows().size();
+        for (const auto& r : sheet->Ranges()) {
+            size += 40 + 6 * (r->Bottom - r->Top + 1) * (r->Right - r->Left + 1);
+        }
+    }
+    for (const QString* s : strings_) {
+        size += 3 + 2 * static_cast<std::size_t>(s->size());
+    }
+    return size + size / 16;
+}
+
 void StreamBuilder::WriteGlobals() {
-    w_.Reserve(4096 + wb_.Sheets().size() * 2048 + strings_.size() * 64);
+    w_.Reserve(EstimatedSize());
     WriteBOF(w_, BofType::Globals);
     WriteInterfaceHdr(w_);
     WriteMms(w_);
@@ -257,17 +273,29 @@ void StreamBuilder::WriteCells(const TRLXLSRange& r, const RangeRefs& refs, int 
 
 void StreamBuilder::WriteRowBlocks(const TRLXLSWorksheet& sheet, const std::vector<RangeRefs>& refs,
                                    std::size_t indexOffsets) {
-    // The ranges touching each row, left to right.
+    // Every (row, range) pair, row by row and left to right within a row.
+    struct Touch {
+        int Row;
+        int Left;
+        std::uint32_t Range;
+    };
     const auto& ranges = sheet.Ranges();
-    std::vector<std::vector<std::uint32_t>> byRow(sheet.LastRow - sheet.FirstRow + 1);
+    std::vector<Touch> touches;
     for (std::size_t i = 0; i < ranges.size(); ++i) {
         for (int row = ranges[i]->Top; row <= ranges[i]->Bottom; ++row) {
-            byRow[row - sheet.FirstRow].push_back(static_cast<std::uint32_t>(i));
+            touches.push_back({row, ranges[i]->Left, static_cast<std::uint32_t>(i)});
         }
     }
-    for (auto& list : byRow) {
-        std::stable_sort(list.begin(), list.end(),
-                         [&](auto a, auto b) { return ranges[a]->Left < ranges[b]->Left; });
+    std::sort(touches.begin(), touches.end(), [](const Touch& a, const Touch& b) {
+        return a.Row != b.Row ? a.Row < b.Row : a.Left < b.Left;
+    });
+    // touches[rowStart[k]] .. touches[rowStart[k + 1]] belong to row FirstRow + k.
+    std::vector<std::size_t> rowStart(sheet.LastRow - sheet.FirstRow + 2, 0);
+    for (const Touch& t : touches) {
+        ++rowStart[t.Row - sheet.FirstRow + 1];
+    }
+    for (std::size_t k = 1; k < rowStart.size(); ++k) {
+        rowStart[k] += rowStart[k - 1];
     }
     std::vector<std::uint16_t> cellOffsets;
     std::size_t block = 0;
@@ -275,11 +303,14 @@ void StreamBuilder::WriteRowBlocks(const TRLXLSWorksheet& sheet, const std::vect
         const int end = std::min(start + RowsPerBlock - 1, sheet.LastRow);
         const std::size_t firstRowPos = w_.Size();
         for (int row = start; row <= end; ++row) {
-            const auto& list = byRow[row - sheet.FirstRow];
+            const std::size_t from = rowStart[row - sheet.FirstRow];
+            const std::size_t to = rowStart[row - sheet.FirstRow + 1];
             const TRLXLSRow* object = sheet.FindRow(row);
             WriteRow(w_, static_cast<std::uint16_t>(row),
-                     list.empty() ? 0 : static_cast<std::uint16_t>(ranges[list.front()]->Left),
-                     list.empty() ? 0 : static_cast<std::uint16_t>(ranges[list.back()]->Right + 1),
+                     from == to ? 0 : static_cast<std::uint16_t>(ranges[touches[from].Range]->Left),
+                     from == to
+                         ? 0
+                         : static_cast<std::uint16_t>(ranges[touches[to - 1].Range]->Right + 1),
                      object ? static_cast<std::uint16_t>(object->Height * 20) : 255,
                      object ? 0x0040 : 0);
         }
@@ -289,8 +320,9 @@ void StreamBuilder::WriteRowBlocks(const TRLXLSWorksheet& sheet, const std::vect
         for (int row = start; row <= end; ++row) {
             cellOffsets.push_back(static_cast<std::uint16_t>(w_.Size() - previous));
             previous = w_.Size();
-            for (std::uint32_t i : byRow[row - sheet.FirstRow]) {
-                WriteCells(*ranges[i], refs[i], row);
+            for (std::size_t k = rowStart[row - sheet.FirstRow];
+                 k < rowStart[row - sheet.FirstRow + 1]; ++k) {
+                WriteCells(*ranges[touches[k].Range], refs[touches[k].Range], row);
             }
         }
         w_.Patch32(indexOffsets + 4 * block, static_cast<std::uint32_t>(w_.Size()));

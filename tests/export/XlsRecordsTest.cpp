@@ -242,7 +242,7 @@ TEST(XlsRecords, SharedStringsContinueAtTheExactLimit) {
         LittleEndianWriter w;
         w.PutFill(0, 100); // the stream before the SST
         const auto ext = XLS::WriteSST(w, ptrs);
-        const auto recs = Records(std::span(w.Bytes()).subspan(100));
+        const auto recs = Records(w.Data().subspan(100));
         ASSERT_EQ(recs.size(), 2u) << c.name;
         EXPECT_EQ(recs[0].Id, 0x00FC);
         EXPECT_EQ(recs[0].U32(0), c.lengths.size());
@@ -297,7 +297,7 @@ TEST(XlsRecords, PaletteLookupsAndReplacement) {
     LittleEndianWriter w;
     XLS::WritePalette(w, p);
     ASSERT_EQ(w.Size(), 4u + 2 + 224);
-    EXPECT_EQ(Bytes(w.Bytes().begin(), w.Bytes().begin() + 14),
+    EXPECT_EQ(Bytes(w.Data().begin(), w.Data().begin() + 14),
               Hex("9200 e200 3800 00000000 ffffff00"));
 }
 
