@@ -1,5 +1,7 @@
 #include "RLXLSFilter.h"
 
+#include "EngineMessages.h"
+#include "RLMetaFile.h"
 #include "RLXLSWriter.h"
 
 #include <QLocale>
@@ -100,6 +102,43 @@ void SetCellValue(TRLXLSRange& range, const QString& text, bool findNumbers,
     range.ValueKind = vkNumber;
 }
 
+TRLXLSPage PageTexts(const TRLGraphicSurface& page) {
+    TRLXLSPage out;
+    for (int i = 0; i < page.ObjectCount(); ++i) {
+        const auto* text = dynamic_cast<const TRLTextObject*>(page.Objects(i));
+        if (!text) {
+            continue;
+        }
+        TRLXLSPageText t;
+        t.Text = page.ExpandMacros(text->Text);
+        if (t.Text.isEmpty()) {
+            continue;
+        }
+        const TRect& box = text->BoundsRect;
+        t.Left = box.Left;
+        t.Top = box.Top;
+        t.Right = box.Right;
+        t.Bottom = box.Bottom;
+        const TRLMetaFont& f = text->Font;
+        const QStringList& names = page.FontNames();
+        if (f.NameIndex >= 0 && f.NameIndex < names.size()) {
+            t.Font.Name = names[f.NameIndex];
+        }
+        t.Font.Size = f.Size;
+        t.Font.Height = f.Height;
+        t.Font.Styles = f.Style;
+        t.Font.Color = {f.Color.Red, f.Color.Green, f.Color.Blue};
+        t.Font.Charset = f.Charset;
+        // The stored pitch (1 default, 2 variable, 3 fixed) as the platform's
+        // pitch-and-family byte (0 default, 2 variable, 1 fixed).
+        t.Font.PitchAndFamily = f.Pitch == 2 ? 2 : f.Pitch == 3 ? 1 : 0;
+        t.Alignment = static_cast<std::uint8_t>(text->Alignment);
+        t.Layout = static_cast<std::uint8_t>(text->Layout);
+        out.Texts.push_back(std::move(t));
+    }
+    return out;
+}
+
 } // namespace XLS
 
 namespace {
@@ -191,7 +230,7 @@ std::uint8_t VerticalAlignment(std::uint8_t layout) {
 } // namespace
 
 TRLXLSFilter::TRLXLSFilter()
-    : DisplayName(QStringLiteral("Planilha Excel")), DefaultExt(QStringLiteral(".xls")) {
+    : DisplayName(Messages().XlsFormat), DefaultExt(QStringLiteral(".xls")) {
     const QString point = QLocale::system().decimalPoint();
     if (!point.isEmpty()) {
         DecimalSeparator = point.at(0);
@@ -202,8 +241,12 @@ void TRLXLSFilter::BeginDoc() {
     workbook_.Clear();
 }
 
+void TRLXLSFilter::DrawPage(const TRLGraphicSurface& page) {
+    DrawPage(XLS::PageTexts(page));
+}
+
 void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
-    TRLXLSWorksheet* sheet = workbook_.NewSheet(QStringLiteral("P\u00E1gina"));
+    TRLXLSWorksheet* sheet = workbook_.NewSheet(Messages().Page);
     std::vector<const TRLXLSPageText*> texts;
     std::vector<Edge> cols, rows;
     for (const TRLXLSPageText& t : page.Texts) {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+class TRLGraphicSurface;
+
 // One text object of a stored page, with what the spreadsheet needs of it.
 // Coordinates are page pixels (96 per inch), right and bottom exclusive.
 struct TRLXLSPageText {
@@ -46,6 +48,8 @@ public:
 
     // The filter operations, called in this order by the page pump.
     void BeginDoc();
+    // One stored page: its text objects with their macros expanded.
+    void DrawPage(const TRLGraphicSurface& page);
     void DrawPage(const TRLXLSPage& page);
     void NewPage() {}
     void EndDoc();
@@ -55,6 +59,10 @@ private:
 };
 
 namespace XLS {
+
+// The texts of a stored page that the spreadsheet shows: every text object
+// whose display text is not empty, in drawing order.
+TRLXLSPage PageTexts(const TRLGraphicSurface& page);
 
 // A horizontal page coordinate in the file's column units (1/256 of a
 // character): 38.1 per pixel, rounded to nearest, ties to even.

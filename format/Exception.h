@@ -22,3 +22,10 @@ class EConvertError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// The silent abort: ends the operation that raised it, and the general error
+// handler shows nothing for it.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception(QStringLiteral("Operation aborted")) {}
+};

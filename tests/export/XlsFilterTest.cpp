@@ -1,5 +1,7 @@
 // The workbook model the filter builds from pages: columns and rows from the
 // texts' edges, cells and merged ranges, values and number detection.
+#include "EngineMessages.h"
+#include "RLMetaFile.h"
 #include "RLXLSFilter.h"
 #include "XlsTestSupport.h"
 
@@ -151,12 +153,13 @@ TEST(XlsFilter, EdgeListsGrowPast1024) {
 TEST(XlsFilter, PagesBecomeSheetsNamedAfterTheirNumber) {
     TRLXLSFilter f;
     f.BeginDoc();
-    f.DrawPage({});
+    f.DrawPage(TRLXLSPage{});
     f.NewPage();
     f.DrawPage({{Text(0, 0, 10, 10, "x")}});
     ASSERT_EQ(f.Workbook().Sheets().size(), 2u);
-    EXPECT_EQ(f.Workbook().Sheets()[0]->Name(), QString::fromUtf8("Página1"));
-    EXPECT_EQ(f.Workbook().Sheets()[1]->Name(), QString::fromUtf8("Página2"));
+    // "Página1", "Página2" with the Portuguese messages.
+    EXPECT_EQ(f.Workbook().Sheets()[0]->Name(), Messages().Page + "1");
+    EXPECT_EQ(f.Workbook().Sheets()[1]->Name(), Messages().Page + "2");
     f.BeginDoc();
     EXPECT_TRUE(f.Workbook().Sheets().empty());
 
@@ -240,8 +243,60 @@ TEST(XlsFilter, FindValueCellsOptionReachesTheCells) {
     const auto& s = OnePage(f, {Text(0, 0, 100, 20, "1.234,56"), Text(0, 20, 100, 40, "Total")});
     EXPECT_EQ(RangeWith(s, "1234,56")->ValueKind, vkNumber);
     EXPECT_EQ(RangeWith(s, "Total")->ValueKind, vkText);
-    EXPECT_EQ(f.DisplayName, "Planilha Excel");
+    EXPECT_EQ(f.DisplayName, Messages().XlsFormat);
+    EXPECT_EQ(EngineMessages::Portuguese().XlsFormat, "Planilha Excel");
     EXPECT_EQ(f.DefaultExt, ".xls");
+}
+
+// A stored page: text objects with their fonts, alignment and macros; other
+// objects and empty texts stay out.
+TEST(XlsFilter, ReadsTheTextObjectsOfAStoredPage) {
+    TRLGraphicSurface page;
+    page.SetWidth(794);
+    page.SetHeight(1123);
+    page.Macros() << QStringLiteral("Total=12");
+    TRLFont title;
+    title.Name = QStringLiteral("Times New Roman");
+    title.Size = 14;
+    title.Style = fsBold | fsUnderline;
+    title.Color = {0, 0, 128};
+    title.Pitch = TRLFontPitch::fpFixed;
+    page.SetFont(title);
+    page.TextRect({40, 20, 400, 44}, {42, 22}, QStringLiteral("Relatório"),
+                  TRLMetaTextAlignment::mtaCenter, TRLMetaTextLayout::mtlCenter);
+    page.Rectangle({0, 0, 794, 60});
+    page.SetFont(TRLFont{});
+    page.TextRect({40, 60, 200, 76}, {42, 60}, QStringLiteral("Páginas: {Total}"),
+                  TRLMetaTextAlignment::mtaRight, TRLMetaTextLayout::mtlBottom);
+    page.TextRect({200, 60, 300, 76}, {200, 60}, QString());
+    page.FillRect({0, 80, 794, 90});
+
+    const TRLXLSPage texts = XLS::PageTexts(page);
+    ASSERT_EQ(texts.Texts.size(), 2u);
+    const TRLXLSPageText& t = texts.Texts[0];
+    EXPECT_EQ(t.Text, QString::fromUtf8("Relatório"));
+    EXPECT_EQ((std::array{t.Left, t.Top, t.Right, t.Bottom}), (std::array{40, 20, 400, 44}));
+    EXPECT_EQ(t.Font.Name, "Times New Roman");
+    EXPECT_EQ(t.Font.Size, 14);
+    EXPECT_EQ(t.Font.Styles, TRLXLSFont::Bold | TRLXLSFont::Underline);
+    EXPECT_EQ(t.Font.Color, (TRLXLSColor{0, 0, 128}));
+    EXPECT_EQ(t.Font.PitchAndFamily, 1);
+    EXPECT_EQ(t.Alignment, 3);
+    EXPECT_EQ(t.Layout, 3);
+    EXPECT_EQ(texts.Texts[1].Text, QString::fromUtf8("Páginas: 12"));
+    EXPECT_EQ(texts.Texts[1].Font.Name, "Arial");
+
+    TRLXLSFilter f;
+    f.BeginDoc();
+    f.DrawPage(page);
+    const auto& s = *f.Workbook().Sheets().at(0);
+    ASSERT_EQ(s.Ranges().size(), 2u);
+    // Both texts start at x = 40; the empty one at 200 makes no column.
+    EXPECT_EQ(s.Cols().size(), 1u);
+    ExpectRect(RangeWith(s, QString::fromUtf8("Relatório")), {0, 0, 0, 0});
+    EXPECT_EQ(RangeWith(s, QString::fromUtf8("Relatório"))->HorizontalAlignment, 2);
+    EXPECT_EQ(RangeWith(s, QString::fromUtf8("Páginas: 12"))->HorizontalAlignment, 3);
+    EXPECT_EQ(RangeWith(s, QString::fromUtf8("Páginas: 12"))->VerticalAlignment, 2);
 }
 
 } // namespace

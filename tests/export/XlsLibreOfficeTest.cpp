@@ -31,7 +31,7 @@ TEST(XlsLibreOffice, TwoPageReport) {
     for (const auto& page : TwoReportPages()) {
         f.DrawPage(page);
     }
-    f.DrawPage({});
+    f.DrawPage(TRLXLSPage{});
     f.EndDoc();
     QString log;
     const QStringList sheets = LibreOfficeCsv(f.FileName, &log);

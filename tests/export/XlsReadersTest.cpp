@@ -1,5 +1,6 @@
 // Workbooks written to disk and read back by independent readers (xlrd for
 // the records, olefile for the compound document).
+#include "EngineMessages.h"
 #include "Exception.h"
 #include "RLXLSWriter.h"
 #include "XlsTestSupport.h"
@@ -52,8 +53,8 @@ TEST_F(XlsReaders, TwoPageReportReadsBack) {
     const QJsonArray sheets = book["sheets"].toArray();
     ASSERT_EQ(sheets.size(), 2);
     const QJsonObject s1 = sheets[0].toObject();
-    EXPECT_EQ(s1["name"].toString(), QString::fromUtf8("Página1"));
-    EXPECT_EQ(sheets[1].toObject()["name"].toString(), QString::fromUtf8("Página2"));
+    EXPECT_EQ(s1["name"].toString(), Messages().Page + "1");
+    EXPECT_EQ(sheets[1].toObject()["name"].toString(), Messages().Page + "2");
     // Column edges 40, 200, 300 (thin 500 dropped? no: 500 is a right edge) and rows 20, 60, 80.
     EXPECT_EQ(Cell(s1, 0, 0)["v"].toString(), QString::fromUtf8("Relação de Inadimplentes"));
     EXPECT_EQ(Cell(s1, 0, 0)["font"].toString(), "Arial");
@@ -80,7 +81,7 @@ TEST_F(XlsReaders, EmptyPageAndNumbers) {
     f.DecimalSeparator = u',';
     f.Options = foFindValueCells;
     f.BeginDoc();
-    f.DrawPage({});
+    f.DrawPage(TRLXLSPage{});
     f.DrawPage({{Text(0, 0, 100, 20, "1.234,56"), Text(0, 20, 100, 40, "1.234,56-"),
                  Text(0, 40, 100, 60, "-0,5")}});
     f.EndDoc();

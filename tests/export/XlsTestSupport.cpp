@@ -39,6 +39,11 @@ QJsonObject Dump(const QString& file) {
 QStringList LibreOfficeCsv(const QString& file, QString* log) {
     QTemporaryDir dir;
     QProcess p;
+    // Numbers in the CSV follow LibreOffice's locale: fix it.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
     // A private profile, so parallel runs do not share one.
     const QString profile = QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString();
     // 76 = UTF-8; the last field -1 writes every sheet to its own file.

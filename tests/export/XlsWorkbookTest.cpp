@@ -40,7 +40,7 @@ TRLXLSRange* Put(TRLXLSWorksheet* s, int l, int t, int r, int b, const QString& 
 TEST(XlsWorkbook, EmptyPageGivesAnEmptySheet) {
     TRLXLSFilter f;
     f.BeginDoc();
-    f.DrawPage({});
+    f.DrawPage(TRLXLSPage{});
     const auto recs = StreamOf(f.Workbook());
     // Globals: every record in order; one FONT x4, FORMAT x8, XF x16, STYLE x6; no SST.
     std::vector<std::uint16_t> globals = {
@@ -68,11 +68,10 @@ TEST(XlsWorkbook, EmptyPageGivesAnEmptySheet) {
 }
 
 TEST(XlsWorkbook, BoundSheetNamesAndOffsets) {
-    TRLXLSFilter f;
-    f.BeginDoc();
-    f.DrawPage({{Text(0, 0, 100, 20, "um")}});
-    f.DrawPage({{Text(0, 0, 100, 20, "dois")}});
-    const auto recs = StreamOf(f.Workbook());
+    TRLXLSWorkbook wb;
+    Put(wb.NewSheet(QString::fromUtf8("Página")), 0, 0, 0, 0, "um");
+    Put(wb.NewSheet(QString::fromUtf8("Página")), 0, 0, 0, 0, "dois");
+    const auto recs = StreamOf(wb);
     const auto bounds = OfId(recs, 0x0085);
     const auto bofs = OfId(recs, 0x0809);
     ASSERT_EQ(bounds.size(), 2u);
