@@ -249,6 +249,9 @@ void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
     TRLXLSWorksheet* sheet = workbook_.NewSheet(Messages().Page);
     std::vector<const TRLXLSPageText*> texts;
     std::vector<Edge> cols, rows;
+    texts.reserve(page.Texts.size());
+    cols.reserve(page.Texts.size());
+    rows.reserve(page.Texts.size());
     for (const TRLXLSPageText& t : page.Texts) {
         if (t.Text.isEmpty()) {
             continue;

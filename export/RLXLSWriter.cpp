@@ -281,6 +281,7 @@ void StreamBuilder::WriteRowBlocks(const TRLXLSWorksheet& sheet, const std::vect
     };
     const auto& ranges = sheet.Ranges();
     std::vector<Touch> touches;
+    touches.reserve(ranges.size());
     for (std::size_t i = 0; i < ranges.size(); ++i) {
         for (int row = ranges[i]->Top; row <= ranges[i]->Bottom; ++row) {
             touches.push_back({row, ranges[i]->Left, static_cast<std::uint32_t>(i)});
