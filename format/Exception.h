@@ -7,8 +7,7 @@
 
 class Exception : public std::exception {
 public:
-    explicit Exception(QString message)
-        : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+    explicit Exception(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
     const QString& Message() const noexcept { return message_; }
     const char* what() const noexcept override { return utf8_.constData(); }
 
@@ -21,4 +20,11 @@ private:
 class EConvertError : public Exception {
 public:
     using Exception::Exception;
+};
+
+// The silent abort: ends the operation that raised it, and the general error
+// handler shows nothing for it.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception(QStringLiteral("Operation aborted")) {}
 };

@@ -1,0 +1,80 @@
+#include "RLEngineServices.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+class SilentProgress : public TRLProgress {
+public:
+    void SetMax(int) override {}
+    void SetStepText(const QString&) override {}
+    void Step() override {}
+    void NextBar() override {}
+};
+
+struct Services {
+    std::mutex mutex;
+    TRLProgressFactory progress;
+    TRLPreviewOpener preview;
+    TRLMessageSink message;
+};
+
+Services& Registry() {
+    static Services services;
+    return services;
+}
+
+template <class T> T Get(T Services::*member) {
+    std::lock_guard<std::mutex> lock(Registry().mutex);
+    return Registry().*member;
+}
+
+template <class T> void Put(T Services::*member, T value) {
+    std::lock_guard<std::mutex> lock(Registry().mutex);
+    Registry().*member = std::move(value);
+}
+
+} // namespace
+
+namespace RLEngineServices {
+
+void SetProgressFactory(TRLProgressFactory factory) {
+    Put(&Services::progress, std::move(factory));
+}
+
+std::unique_ptr<TRLProgress> CreateProgress(const TRLProgressRequest& request) {
+    if (const auto factory = Get(&Services::progress)) {
+        if (auto progress = factory(request)) {
+            return progress;
+        }
+    }
+    return std::make_unique<SilentProgress>();
+}
+
+void SetPreviewOpener(TRLPreviewOpener opener) {
+    Put(&Services::preview, std::move(opener));
+}
+
+bool OpenPreview(TRLGraphicStorage* pages, const TRLPreviewOptions& options) {
+    const auto opener = Get(&Services::preview);
+    if (!opener) {
+        return false;
+    }
+    opener(pages, options);
+    return true;
+}
+
+void SetMessageSink(TRLMessageSink sink) {
+    Put(&Services::message, std::move(sink));
+}
+
+void ShowMessage(const QString& text) {
+    if (const auto sink = Get(&Services::message)) {
+        sink(text);
+    } else {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    }
+}
+
+} // namespace RLEngineServices

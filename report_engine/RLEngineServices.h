@@ -1,0 +1,50 @@
+#pragma once
+// The three places where the headless engine reaches a window: progress,
+// the preview window and message boxes. The user-interface level registers
+// its windows here at start-up; a headless tool registers its own (a
+// console progress line, saving pages instead of showing them). With
+// nothing registered, progress is silent and messages go to standard error.
+#include "RLReport.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+// Progress of one generation, print or save run.
+class TRLProgress {
+public:
+    virtual ~TRLProgress() = default;
+    // Maximum of the current bar; its position goes back to 0.
+    virtual void SetMax(int max) = 0;
+    virtual void SetStepText(const QString& text) = 0;
+    // One step; lets pending events run, and raises EAbort when the
+    // application is terminating.
+    virtual void Step() = 0;
+    // Moves on to the bar of the next chained report.
+    virtual void NextBar() = 0;
+};
+
+struct TRLProgressRequest {
+    QString Title; // for generation, "Preparando o relatório..."
+    int Bars = 1;  // one per report of the NextReport chain
+    std::function<void()> OnCancel;
+};
+
+using TRLProgressFactory = std::function<std::unique_ptr<TRLProgress>(const TRLProgressRequest&)>;
+using TRLPreviewOpener = std::function<void(TRLGraphicStorage* pages, const TRLPreviewOptions&)>;
+using TRLMessageSink = std::function<void(const QString& text)>;
+
+namespace RLEngineServices {
+
+void SetProgressFactory(TRLProgressFactory factory);
+// A progress from the registered factory, or one that shows nothing.
+std::unique_ptr<TRLProgress> CreateProgress(const TRLProgressRequest& request);
+
+void SetPreviewOpener(TRLPreviewOpener opener);
+// False when no preview window is registered.
+bool OpenPreview(TRLGraphicStorage* pages, const TRLPreviewOptions& options);
+
+void SetMessageSink(TRLMessageSink sink);
+void ShowMessage(const QString& text);
+
+} // namespace RLEngineServices

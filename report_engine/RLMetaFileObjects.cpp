@@ -1,0 +1,325 @@
+// The graphic object kinds: their stored fields and how CopyArea moves them.
+#include "RLMetaFile.h"
+#include "RLMetaFileStream.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <atomic>
+
+namespace {
+
+void WritePen(TRLStreamWriter& out, const TRLMetaPen& pen) {
+    out.Color(pen.Color);
+    out.Byte(static_cast<std::uint8_t>(pen.Mode));
+    out.Byte(static_cast<std::uint8_t>(pen.Style));
+    out.Int32(pen.Width);
+}
+
+TRLMetaPen ReadPen(TRLStreamReader& in) {
+    TRLMetaPen pen;
+    pen.Color = in.Color();
+    pen.Mode = static_cast<TRLMetaPenMode>(in.Byte());
+    pen.Style = static_cast<TRLMetaPenStyle>(in.Byte());
+    pen.Width = in.Int32();
+    return pen;
+}
+
+void WriteBrush(TRLStreamWriter& out, const TRLMetaBrush& brush) {
+    out.Color(brush.Color);
+    out.Byte(static_cast<std::uint8_t>(brush.Style));
+}
+
+TRLMetaBrush ReadBrush(TRLStreamReader& in) {
+    TRLMetaBrush brush;
+    brush.Color = in.Color();
+    brush.Style = static_cast<TRLMetaBrushStyle>(in.Byte());
+    return brush;
+}
+
+void WriteFont(TRLStreamWriter& out, const TRLMetaFont& font) {
+    out.Int32(font.PixelsPerInch);
+    out.Byte(font.Charset);
+    out.Color(font.Color);
+    out.Int32(font.Height);
+    out.Int32(font.NameIndex);
+    out.Byte(font.Pitch);
+    out.Int32(font.Size);
+    out.Byte(font.Style);
+}
+
+TRLMetaFont ReadFont(TRLStreamReader& in) {
+    TRLMetaFont font;
+    font.PixelsPerInch = in.Int32();
+    font.Charset = in.Byte();
+    font.Color = in.Color();
+    font.Height = in.Int32();
+    font.NameIndex = in.Int32();
+    font.Pitch = in.Byte();
+    font.Size = in.Int32();
+    font.Style = in.Byte();
+    return font;
+}
+
+void WritePoints(TRLStreamWriter& out, const std::vector<TPoint>& points) {
+    out.Int32(static_cast<std::int32_t>(points.size()));
+    for (const TPoint& p : points) {
+        out.Int32(p.X);
+        out.Int32(p.Y);
+    }
+}
+
+std::vector<TPoint> ReadPoints(TRLStreamReader& in) {
+    const std::int32_t count = in.Int32();
+    if (count < 0 || count > in.Remaining() / 8) {
+        throw Exception(FileCorruptedText());
+    }
+    std::vector<TPoint> points(static_cast<std::size_t>(count));
+    for (TPoint& p : points) {
+        p.X = in.Int32();
+        p.Y = in.Int32();
+    }
+    return points;
+}
+
+// Pen widths other than 0 follow the horizontal scale, never below 1.
+void ScalePen(TRLMetaPen& pen, const TRLTransform& t) {
+    if (pen.Width != 0) {
+        pen.Width = std::max(1, RoundHalfEven(pen.Width * t.ScaleX));
+    }
+}
+
+void TransformPoints(std::vector<TPoint>& points, const TRLTransform& t) {
+    for (TPoint& p : points) {
+        p = t.Point(p);
+    }
+}
+
+std::atomic<std::int32_t> drawGroupCounter{0};
+
+} // namespace
+
+std::int32_t NewDrawGroupId() {
+    return ++drawGroupCounter;
+}
+
+void TRLGraphicObject::SaveData(TRLStreamWriter& out) const {
+    out.Int32(BoundsRect.Left);
+    out.Int32(BoundsRect.Top);
+    out.Int32(BoundsRect.Right);
+    out.Int32(BoundsRect.Bottom);
+    out.Int32(DrawGroup);
+    out.Int32(0); // the user tag is never stored
+}
+
+void TRLGraphicObject::LoadData(TRLStreamReader& in) {
+    BoundsRect.Left = in.Int32();
+    BoundsRect.Top = in.Int32();
+    BoundsRect.Right = in.Int32();
+    BoundsRect.Bottom = in.Int32();
+    DrawGroup = in.Int32();
+    UserTag = in.Int32();
+}
+
+void TRLGraphicObject::Transform(const TRLTransform& t) {
+    BoundsRect = t.Rect(BoundsRect);
+}
+
+void TRLPixelObject::SaveData(TRLStreamWriter& out) const {
+    TRLGraphicObject::SaveData(out);
+    out.Color(Color);
+}
+
+void TRLPixelObject::LoadData(TRLStreamReader& in) {
+    TRLGraphicObject::LoadData(in);
+    Color = in.Color();
+}
+
+void TRLLineObject::SaveData(TRLStreamWriter& out) const {
+    TRLGraphicObject::SaveData(out);
+    out.Int32(FromPoint.X);
+    out.Int32(FromPoint.Y);
+    out.Int32(ToPoint.X);
+    out.Int32(ToPoint.Y);
+    WritePen(out, Pen);
+    WriteBrush(out, Brush);
+}
+
+void TRLLineObject::LoadData(TRLStreamReader& in) {
+    TRLGraphicObject::LoadData(in);
+    FromPoint.X = in.Int32();
+    FromPoint.Y = in.Int32();
+    ToPoint.X = in.Int32();
+    ToPoint.Y = in.Int32();
+    Pen = ReadPen(in);
+    Brush = ReadBrush(in);
+}
+
+void TRLLineObject::Transform(const TRLTransform& t) {
+    TRLGraphicObject::Transform(t);
+    FromPoint = t.Point(FromPoint);
+    ToPoint = t.Point(ToPoint);
+    ScalePen(Pen, t);
+}
+
+void TRLRectangleObject::SaveData(TRLStreamWriter& out) const {
+    TRLGraphicObject::SaveData(out);
+    WritePen(out, Pen);
+    WriteBrush(out, Brush);
+}
+
+void TRLRectangleObject::LoadData(TRLStreamReader& in) {
+    TRLGraphicObject::LoadData(in);
+    Pen = ReadPen(in);
+    Brush = ReadBrush(in);
+}
+
+void TRLRectangleObject::Transform(const TRLTransform& t) {
+    TRLGraphicObject::Transform(t);
+    ScalePen(Pen, t);
+}
+
+TRLFont TRLTextObject::DisplayFont() const {
+    TRLFont font;
+    const TRLGraphicSurface* owner = Surface();
+    if (owner && Font.NameIndex >= 0 && Font.NameIndex < owner->FontNames().size()) {
+        font.Name = owner->FontNames().at(Font.NameIndex);
+    }
+    font.Size = Font.Size;
+    font.Style = Font.Style;
+    font.Color = Font.Color;
+    font.Charset = Font.Charset;
+    font.Pitch = static_cast<TRLFontPitch>(Font.Pitch);
+    return font;
+}
+
+void TRLTextObject::SaveData(TRLStreamWriter& out) const {
+    TRLGraphicObject::SaveData(out);
+    out.Byte(static_cast<std::uint8_t>(Alignment));
+    out.Byte(static_cast<std::uint8_t>(Layout));
+    out.Int32(Origin.X);
+    out.Int32(Origin.Y);
+    out.Int16(TextFlags);
+    out.String(Text);
+    WriteBrush(out, Brush);
+    WriteFont(out, Font);
+}
+
+void TRLTextObject::LoadData(TRLStreamReader& in) {
+    TRLGraphicObject::LoadData(in);
+    Alignment = static_cast<TRLMetaTextAlignment>(in.Byte());
+    Layout = static_cast<TRLMetaTextLayout>(in.Byte());
+    Origin.X = in.Int32();
+    Origin.Y = in.Int32();
+    TextFlags = in.Int16();
+    Text = in.String();
+    Brush = ReadBrush(in);
+    Font = ReadFont(in);
+}
+
+void TRLTextObject::Transform(const TRLTransform& t) {
+    TRLGraphicObject::Transform(t);
+    Origin = t.Point(Origin);
+    Font.Size = RoundHalfEven(Font.Size * t.ScaleY);
+    Font.Height = RoundHalfEven(Font.Height * t.ScaleY);
+}
+
+void TRLFillRectObject::SaveData(TRLStreamWriter& out) const {
+    TRLGraphicObject::SaveData(out);
+    WriteBrush(out, Brush);
+}
+
+void TRLFillRectObject::LoadData(TRLStreamReader& in) {
+    TRLGraphicObject::LoadData(in);
+    Brush = ReadBrush(in);
+}
+
+void TRLEllipseObject::SaveData(TRLStreamWriter& out) const {
+    TRLGraphicObject::SaveData(out);
+    WritePen(out, Pen);
+    WriteBrush(out, Brush);
+}
+
+void TRLEllipseObject::LoadData(TRLStreamReader& in) {
+    TRLGraphicObject::LoadData(in);
+    Pen = ReadPen(in);
+    Brush = ReadBrush(in);
+}
+
+void TRLEllipseObject::Transform(const TRLTransform& t) {
+    TRLGraphicObject::Transform(t);
+    ScalePen(Pen, t);
+}
+
+void TRLPolygonObject::SaveData(TRLStreamWriter& out) const {
+    TRLGraphicObject::SaveData(out);
+    WritePen(out, Pen);
+    WriteBrush(out, Brush);
+    WritePoints(out, Points);
+}
+
+void TRLPolygonObject::LoadData(TRLStreamReader& in) {
+    TRLGraphicObject::LoadData(in);
+    Pen = ReadPen(in);
+    Brush = ReadBrush(in);
+    Points = ReadPoints(in);
+}
+
+void TRLPolygonObject::Transform(const TRLTransform& t) {
+    TRLGraphicObject::Transform(t);
+    TransformPoints(Points, t);
+    ScalePen(Pen, t);
+}
+
+void TRLPolylineObject::SaveData(TRLStreamWriter& out) const {
+    TRLGraphicObject::SaveData(out);
+    WritePen(out, Pen);
+    WritePoints(out, Points);
+}
+
+void TRLPolylineObject::LoadData(TRLStreamReader& in) {
+    TRLGraphicObject::LoadData(in);
+    Pen = ReadPen(in);
+    Points = ReadPoints(in);
+}
+
+void TRLPolylineObject::Transform(const TRLTransform& t) {
+    TRLGraphicObject::Transform(t);
+    TransformPoints(Points, t);
+    ScalePen(Pen, t);
+}
+
+QImage TRLImageObject::Picture() const {
+    const QByteArray kind = Data.left(3);
+    if (kind == "BMP") {
+        return QImage::fromData(Data.mid(3), "BMP");
+    }
+    if (kind == "ICO") {
+        return QImage::fromData(Data.mid(3), "ICO");
+    }
+    return {};
+}
+
+QByteArray TRLImageObject::EncodeImage(const QImage& image) {
+    if (image.isNull()) {
+        return QByteArrayLiteral("NIL");
+    }
+    QByteArray bitmap;
+    QBuffer buffer(&bitmap);
+    buffer.open(QIODevice::WriteOnly);
+    // Pictures of any kind are stored as Windows bitmaps.
+    image.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP");
+    return QByteArrayLiteral("BMP") + bitmap;
+}
+
+void TRLImageObject::SaveData(TRLStreamWriter& out) const {
+    TRLGraphicObject::SaveData(out);
+    out.Int32(static_cast<std::int32_t>(Data.size()));
+    out.Bytes(Data);
+    out.Byte(WholeWidth ? 1 : 0);
+}
+
+void TRLImageObject::LoadData(TRLStreamReader& in) {
+    TRLGraphicObject::LoadData(in);
+    Data = in.Bytes(in.Int32());
+    WholeWidth = in.Byte() != 0;
+}

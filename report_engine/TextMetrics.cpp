@@ -1,0 +1,212 @@
+#include "TextMetrics.h"
+
+#include "Exception.h"
+
+#include <QFile>
+#include <array>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+const char* const kFontDir = "/usr/share/fonts/truetype/liberation/";
+
+// Everything measurement needs from one font file, read once.
+struct Face {
+    QByteArray data;
+    int unitsPerEm = 2048;
+    int winAscent = 0;
+    int winDescent = 0;
+    std::array<std::uint16_t, 65536> advance{}; // per UTF-16 code unit, font units
+};
+
+quint16 U16(const QByteArray& d, qsizetype at) {
+    if (at < 0 || at + 2 > d.size()) {
+        return 0;
+    }
+    return static_cast<quint16>((static_cast<quint8>(d[at]) << 8) | static_cast<quint8>(d[at + 1]));
+}
+
+quint32 U32(const QByteArray& d, qsizetype at) {
+    return (static_cast<quint32>(U16(d, at)) << 16) | U16(d, at + 2);
+}
+
+// Offset of a table in the file, or -1.
+qsizetype FindTable(const QByteArray& d, const char tag[4]) {
+    const int count = U16(d, 4);
+    for (int i = 0; i < count; ++i) {
+        const qsizetype rec = 12 + 16 * i;
+        if (d.mid(rec, 4) == QByteArray(tag, 4)) {
+            return static_cast<qsizetype>(U32(d, rec + 8));
+        }
+    }
+    return -1;
+}
+
+// Glyph of every BMP character from the Windows Unicode (3,1) format 4 cmap.
+std::vector<std::uint16_t> ReadCmap(const QByteArray& d) {
+    std::vector<std::uint16_t> glyphs(65536, 0);
+    const qsizetype cmap = FindTable(d, "cmap");
+    if (cmap < 0) {
+        return glyphs;
+    }
+    const int subtables = U16(d, cmap + 2);
+    for (int i = 0; i < subtables; ++i) {
+        const qsizetype rec = cmap + 4 + 8 * i;
+        const qsizetype sub = cmap + U32(d, rec + 4);
+        if (U16(d, rec) != 3 || U16(d, rec + 2) != 1 || U16(d, sub) != 4) {
+            continue;
+        }
+        const int segX2 = U16(d, sub + 6);
+        const qsizetype ends = sub + 14;
+        const qsizetype starts = ends + segX2 + 2;
+        const qsizetype deltas = starts + segX2;
+        const qsizetype ranges = deltas + segX2;
+        for (int s = 0; s < segX2 / 2; ++s) {
+            const int end = U16(d, ends + 2 * s);
+            const int start = U16(d, starts + 2 * s);
+            const int delta = U16(d, deltas + 2 * s);
+            const int rangeOffset = U16(d, ranges + 2 * s);
+            for (int c = start; c <= end && c < 0xFFFF; ++c) {
+                int g = 0;
+                if (rangeOffset == 0) {
+                    g = (c + delta) & 0xFFFF;
+                } else {
+                    const qsizetype at = ranges + 2 * s + rangeOffset + 2 * (c - start);
+                    g = U16(d, at);
+                    if (g != 0) {
+                        g = (g + delta) & 0xFFFF;
+                    }
+                }
+                glyphs[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>(g);
+            }
+        }
+        break;
+    }
+    return glyphs;
+}
+
+std::unique_ptr<Face> LoadFace(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Exception(QStringLiteral("Cannot open font file %1").arg(path));
+    }
+    auto face = std::make_unique<Face>();
+    face->data = file.readAll();
+    const QByteArray& d = face->data;
+    const qsizetype head = FindTable(d, "head");
+    const qsizetype hhea = FindTable(d, "hhea");
+    const qsizetype hmtx = FindTable(d, "hmtx");
+    const qsizetype os2 = FindTable(d, "OS/2");
+    if (head < 0 || hhea < 0 || hmtx < 0 || os2 < 0) {
+        throw Exception(QStringLiteral("Font file %1 lacks its metrics tables").arg(path));
+    }
+    face->unitsPerEm = U16(d, head + 18);
+    face->winAscent = U16(d, os2 + 74);
+    face->winDescent = U16(d, os2 + 76);
+    const int longMetrics = U16(d, hhea + 34);
+    const auto glyphs = ReadCmap(d);
+    for (std::size_t c = 0; c < glyphs.size(); ++c) {
+        const int g = std::min<int>(glyphs[c], longMetrics - 1);
+        face->advance[c] = U16(d, hmtx + 4 * g);
+    }
+    return face;
+}
+
+QString FileStem(const QString& faceName) {
+    const QString name = faceName.trimmed().toLower();
+    if (name == QLatin1String("times new roman") || name == QLatin1String("liberation serif") ||
+        name == QLatin1String("times")) {
+        return QStringLiteral("LiberationSerif");
+    }
+    if (name == QLatin1String("courier new") || name == QLatin1String("liberation mono") ||
+        name == QLatin1String("courier")) {
+        return QStringLiteral("LiberationMono");
+    }
+    return QStringLiteral("LiberationSans");
+}
+
+const Face& FaceFor(const QString& faceName, std::uint8_t style) {
+    static std::mutex mutex;
+    static std::map<QString, std::unique_ptr<Face>> faces;
+    const QString path = TextMetrics::FontFilePath(faceName, style);
+    std::lock_guard<std::mutex> lock(mutex);
+    auto& slot = faces[path];
+    if (!slot) {
+        slot = LoadFace(path);
+    }
+    return *slot; // faces are never removed, so the reference stays valid
+}
+
+// Font units to whole pixels, halves up.
+int Scale(int units, int pixelSize, int unitsPerEm) {
+    return (2 * units * pixelSize + unitsPerEm) / (2 * unitsPerEm);
+}
+
+} // namespace
+
+namespace TextMetrics {
+
+QString FontFilePath(const QString& faceName, std::uint8_t style) {
+    const bool bold = (style & fsBold) != 0;
+    const bool italic = (style & fsItalic) != 0;
+    const char* suffix =
+        bold ? (italic ? "-BoldItalic" : "-Bold") : (italic ? "-Italic" : "-Regular");
+    return QLatin1String(kFontDir) + FileStem(faceName) + QLatin1String(suffix) +
+           QLatin1String(".ttf");
+}
+
+QByteArray FontFileData(const QString& faceName, std::uint8_t style) {
+    return FaceFor(faceName, style).data;
+}
+
+int AdvanceUnits(const QString& faceName, std::uint8_t style, char16_t ch) {
+    return FaceFor(faceName, style).advance[ch];
+}
+
+int UnitsPerEm(const QString& faceName, std::uint8_t style) {
+    return FaceFor(faceName, style).unitsPerEm;
+}
+
+int TextWidthAt(const TRLFont& font, int pixelSize, const QString& text) {
+    const Face& face = FaceFor(font.Name, font.Style);
+    const int px = std::abs(pixelSize);
+    int width = 0;
+    for (const QChar ch : text) {
+        width += Scale(face.advance[ch.unicode()], px, face.unitsPerEm);
+    }
+    return width;
+}
+
+int AscentAt(const TRLFont& font, int pixelSize) {
+    const Face& face = FaceFor(font.Name, font.Style);
+    return Scale(face.winAscent, std::abs(pixelSize), face.unitsPerEm);
+}
+
+int DescentAt(const TRLFont& font, int pixelSize) {
+    const Face& face = FaceFor(font.Name, font.Style);
+    return Scale(face.winDescent, std::abs(pixelSize), face.unitsPerEm);
+}
+
+int TextWidth(const TRLFont& font, const QString& text) {
+    return TextWidthAt(font, font.PixelSize(), text);
+}
+
+int Ascent(const TRLFont& font) {
+    return AscentAt(font, font.PixelSize());
+}
+
+int Descent(const TRLFont& font) {
+    return DescentAt(font, font.PixelSize());
+}
+
+int TextHeight(const TRLFont& font) {
+    return Ascent(font) + Descent(font);
+}
+
+int HalfSpace(const TRLFont& font) {
+    return TextWidth(font, QStringLiteral(" ")) / 2;
+}
+
+} // namespace TextMetrics
