@@ -140,21 +140,40 @@ def logo_bmp(seed):
 
 
 class Writer:
+    """Inserts batched into EXECUTE BLOCK statements: one round trip and one
+    compilation for a few hundred rows instead of one per row."""
+
+    LIMIT = 30000  # characters of one block; the server takes at most 64 KB
+
     def __init__(self, out):
         self.out = out
         self.count = 0
+        self.pending = []
+        self.size = 0
+        out.write("set term ^ ;\n")
 
     def insert(self, table, columns, values):
-        self.out.write("insert into %s (%s) values (%s);\n" % (table, columns, ", ".join(values)))
+        statement = "insert into %s (%s) values (%s);" % (table, columns, ", ".join(values))
+        if self.pending and self.size + len(statement) > self.LIMIT:
+            self.flush()
+        self.pending.append(statement)
+        self.size += len(statement)
         self.count += 1
-        if self.count % 5000 == 0:
-            self.out.write("commit;\n")
+
+    def flush(self):
+        if self.pending:
+            self.out.write("execute block as begin\n" + "\n".join(self.pending) + "\nend^\n")
+            self.pending = []
+            self.size = 0
+
+    def close(self):
+        self.flush()
+        self.out.write("commit^\nset term ; ^\n")
 
 
 def generate(scale, today, out):
     rnd = random.Random(20140301)
     w = Writer(out)
-    out.write("set autoddl off;\n")
     for tipo, code, name in CHART:
         w.insert("subconta", "estru, tipo, subconta, nome", ["1", q(tipo), q(code), q(name)])
 
@@ -303,7 +322,7 @@ def generate(scale, today, out):
                          [str(lanc), d(month.replace(day=5)), q(text), money(base), str(bank), q(code), "'C'",
                           str(cond), "null"])
                 lanc += 1
-    out.write("commit;\n")
+    w.close()
     return w.count
 
 
