@@ -123,6 +123,14 @@ void DrawText(const TRLTextObject& t, const TRLGraphicSurface& page, PageFonts& 
     run.bounds = ToBox(t.BoundsRect);
     run.clip = (t.TextFlags & MetaTextFlagAutoSize) == 0;
     run.x = x;
+    // The baseline sits the font's descent above the bottom of the box, so
+    // descenders stay inside the clip: on the bottom edge itself the clip
+    // would cut the tail off every comma and "350,00" would read "350.00".
+    TRLFont drawn;
+    drawn.Name = fonts.FaceName(t.Font);
+    drawn.Size = t.Font.Size;
+    drawn.Style = static_cast<std::uint8_t>(t.Font.Style & (fsBold | fsItalic));
+    run.baseline = t.BoundsRect.Bottom - (drawn.Size > 0 ? TextMetrics::Descent(drawn) : 0);
     run.fontIndex = fonts.Index(t.Font);
     run.fontSize = t.Font.Size;
     run.bytes = scratch;
