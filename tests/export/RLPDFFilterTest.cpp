@@ -196,6 +196,27 @@ TEST(RLPDFFilter, TextPlacementByAlignment) {
     EXPECT_TRUE(PdfTools::QpdfClean(out.path));
 }
 
+TEST(RLPDFFilter, EachPageIsDrawnOnItsOwnSize) {
+    // A landscape page in a portrait report: its media box and its y axis
+    // are its own, so nothing lands off the page.
+    Storage storage;
+    auto page = std::make_shared<TRLGraphicSurface>();
+    page->SetWidth(1123);
+    page->SetHeight(794);
+    page->SetFont(Font("Arial", 9));
+    page->TextRect({40, 700, 1000, 720}, {40, 700}, QStringLiteral("Rodapé paisagem"),
+                   TRLMetaTextAlignment::mtaLeft, TRLMetaTextLayout::mtlTop, kUnclipped);
+    storage->AddPage(page);
+    TRLPDFFilter filter;
+    const Written out = Write(filter, storage, QStringLiteral("landscape.pdf"));
+    const int baseline = 720 - TextMetrics::Descent(Font("Arial", 9));
+    EXPECT_NE(out.file.find("/MediaBox [ 0 0 842.25 595.5 ]\r\n/Contents"), std::string::npos);
+    EXPECT_NE(out.file.find("/Count 1\r\n/MediaBox [ 0 0 595.5 842.25 ]\r\n"), std::string::npos);
+    EXPECT_NE(out.file.find(Pt(40) + " " + Pt(794 - baseline) + " Td\r\n"), std::string::npos);
+    EXPECT_TRUE(PdfTools::QpdfClean(out.path));
+    EXPECT_TRUE(PdfTools::Text(out.path).contains(QStringLiteral("Rodapé paisagem")));
+}
+
 TEST(RLPDFFilter, MacrosAreExpandedAndTextIsWindows1252) {
     Storage storage;
     storage->SetLastPageNumber(3);
