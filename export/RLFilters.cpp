@@ -2,6 +2,7 @@
 
 #include "EngineMessages.h"
 #include "Exception.h"
+#include "RLEngineServices.h"
 #include "RLMetaFile.h"
 
 #include <QCoreApplication>
@@ -20,8 +21,6 @@ namespace {
 struct Registry {
     std::mutex mutex;
     std::vector<TRLCustomFilter*> filters;
-    TRLFilterProgressFactory progressFactory;
-    TRLFilterErrorHandler errorHandler;
 };
 
 Registry& TheRegistry() {
@@ -132,38 +131,21 @@ QString MessageOf(const std::exception_ptr& error) {
 }
 
 // Hands the message of an error that ended a background run to the GUI
-// thread's handler, without waiting for it.
-void ReportBackgroundError(const QString& message) {
+// thread's message service, without waiting for it. The silent abort (the
+// application is terminating) shows nothing.
+void ReportBackgroundError(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort&) {
+        return;
+    } catch (...) {
+    }
+    const QString message = MessageOf(error);
     if (QCoreApplication::instance() == nullptr) {
-        qWarning("%s", qUtf8Printable(message));
+        RLEngineServices::ShowMessage(message);
         return;
     }
-    GuiCalls::Instance().Call(
-        [message] {
-            TRLFilterErrorHandler handler;
-            {
-                Registry& r = TheRegistry();
-                std::lock_guard<std::mutex> lock(r.mutex);
-                handler = r.errorHandler;
-            }
-            if (handler) {
-                handler(message);
-            } else {
-                qWarning("%s", qUtf8Printable(message));
-            }
-        },
-        false);
-}
-
-std::unique_ptr<TRLFilterProgress> MakeProgress(const QString& title,
-                                                std::function<void()> cancel) {
-    TRLFilterProgressFactory factory;
-    {
-        Registry& r = TheRegistry();
-        std::lock_guard<std::mutex> lock(r.mutex);
-        factory = r.progressFactory;
-    }
-    return factory ? factory(title, std::move(cancel)) : nullptr;
+    GuiCalls::Instance().Call([message] { RLEngineServices::ShowMessage(message); }, false);
 }
 
 QString WithLeadingDot(const QString& ext) {
@@ -171,18 +153,6 @@ QString WithLeadingDot(const QString& ext) {
 }
 
 } // namespace
-
-void SetFilterProgressFactory(TRLFilterProgressFactory factory) {
-    Registry& r = TheRegistry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    r.progressFactory = std::move(factory);
-}
-
-void SetBackgroundFilterErrorHandler(TRLFilterErrorHandler handler) {
-    Registry& r = TheRegistry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    r.errorHandler = std::move(handler);
-}
 
 // Runs one filter on a thread of its own and frees itself when done.
 class TFilterThread {
@@ -273,7 +243,7 @@ void TRLCustomFilter::FilterPages(TRLGraphicStorage* storage, int firstPage, boo
     }
 }
 
-void TRLCustomFilter::DrawPages(TRLFilterProgress* progress) {
+void TRLCustomFilter::DrawPages(TRLProgress* progress) {
     for (int page = firstPage_; page <= lastPage_; ++page) {
         if (page != firstPage_) {
             NewPage();
@@ -286,7 +256,7 @@ void TRLCustomFilter::DrawPages(TRLFilterProgress* progress) {
         }
         DrawPage(*surface);
         if (progress != nullptr) {
-            CallOnGui([progress] { progress->StepProgress(); });
+            CallOnGui([progress] { progress->Step(); });
         }
         if (canceled_) {
             break;
@@ -296,16 +266,17 @@ void TRLCustomFilter::DrawPages(TRLFilterProgress* progress) {
 
 void TRLCustomFilter::Run() {
     std::exception_ptr error;
-    std::unique_ptr<TRLFilterProgress> progress;
+    std::unique_ptr<TRLProgress> progress;
     try {
         if (ShowProgress) {
             CallOnGui([this, &progress] {
-                progress = MakeProgress(ProgressTitle(), [this] { Cancel(); });
+                progress =
+                    RLEngineServices::CreateProgress({ProgressTitle(), 1, [this] { Cancel(); }});
             });
         }
         if (progress) {
             const int count = lastPage_ - firstPage_ + 1;
-            CallOnGui([&progress, count] { progress->SetMaxProgress(std::max(0, count)); });
+            CallOnGui([&progress, count] { progress->SetMax(std::max(0, count)); });
         }
         BeginDoc();
         DrawPages(progress.get());
@@ -333,7 +304,7 @@ void TRLCustomFilter::Run() {
     }
     const bool background = !OnGuiThread();
     if (error && background) {
-        ReportBackgroundError(MessageOf(error));
+        ReportBackgroundError(error);
     }
     running_ = false; // the last touch of this filter by a background run
     if (error && !background) {

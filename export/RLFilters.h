@@ -5,45 +5,20 @@
 // on the calling thread or on a worker thread of its own, showing progress
 // through whatever progress window the user-interface level registered.
 //
-// Headless: no widgets here. The progress window is reached through
-// TRLFilterProgress, which the user-interface level installs with
-// SetFilterProgressFactory; without one, runs show nothing.
+// Headless: no widgets here. Progress goes through the engine's progress
+// service (RLEngineServices), which the user-interface level points at the
+// progress window; an error that ends a background run goes to the engine's
+// message service on the GUI thread (a foreground run throws it instead).
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <atomic>
-#include <functional>
-#include <memory>
 #include <vector>
 
 class TRLGraphicStorage;
 class TRLGraphicSurface;
-
-// What a run needs of a progress window. Every call happens on the GUI thread.
-class TRLFilterProgress {
-public:
-    virtual ~TRLFilterProgress() = default;
-    // Sets the bar's maximum and puts its position back to 0.
-    virtual void SetMaxProgress(int max) = 0;
-    // Advances the bar by one. May throw to abandon the run (for instance
-    // when the application is terminating).
-    virtual void StepProgress() = 0;
-};
-
-// Makes and shows a progress window titled `title` whose Cancel button calls
-// `cancel`. Called on the GUI thread; the window is closed and freed when
-// the returned object is destroyed.
-using TRLFilterProgressFactory = std::function<std::unique_ptr<TRLFilterProgress>(
-    const QString& title, std::function<void()> cancel)>;
-void SetFilterProgressFactory(TRLFilterProgressFactory factory);
-
-// Receives, on the GUI thread, the message of an error that ended a
-// background run (a foreground run throws it to the caller instead). The
-// user-interface level routes it to the general error handler; without a
-// handler the error is only logged.
-using TRLFilterErrorHandler = std::function<void(const QString& message)>;
-void SetBackgroundFilterErrorHandler(TRLFilterErrorHandler handler);
+class TRLProgress;
 
 class TRLCustomFilter : public QObject {
     Q_OBJECT
@@ -101,7 +76,7 @@ protected:
 private:
     friend class TFilterThread;
     void Run();
-    void DrawPages(TRLFilterProgress* progress);
+    void DrawPages(TRLProgress* progress);
 
     TRLGraphicStorage* storage_ = nullptr;
     int firstPage_ = 1;

@@ -3,11 +3,16 @@
 #include "RLMetaFile.h"
 #include "TextMetrics.h"
 
+#include <QFontDatabase>
 #include <QGlyphRun>
 #include <QImage>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
+
+#include <map>
+#include <mutex>
 
 namespace {
 
@@ -206,13 +211,59 @@ void TRLPaintContext::ApplyClip() {
     painter.setClipRect(QRect(clip.Left, clip.Top, clip.Width(), clip.Height()));
 }
 
+namespace {
+
+// A raw font that the printing layer can embed as a font. A raw font made
+// from the file's bytes has no file behind it, and a PDF or print job then
+// gets every glyph as an outline: right on paper, but no text to find or
+// copy, and many times the size. The same face registered with the font
+// database has its file, so printers get real text.
+QRawFont EmbeddableRawFont(const TRLFont& font, int pixelSize) {
+    static std::mutex mutex;
+    static std::map<QString, QString> families;
+    const QString path = TextMetrics::FontFilePath(font.Name, font.Style);
+    QString family;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = families.find(path);
+        if (it == families.end()) {
+            const int id = QFontDatabase::addApplicationFont(path);
+            const QStringList names = QFontDatabase::applicationFontFamilies(id);
+            it = families.emplace(path, names.value(0)).first;
+        }
+        family = it->second;
+    }
+    if (family.isEmpty()) {
+        return {};
+    }
+    QFont qfont(family);
+    qfont.setPixelSize(pixelSize);
+    qfont.setBold((font.Style & fsBold) != 0);
+    qfont.setItalic((font.Style & fsItalic) != 0);
+    qfont.setKerning(false);
+    qfont.setHintingPreference(QFont::PreferNoHinting);
+    qfont.setStyleStrategy(QFont::NoFontMerging);
+    return QRawFont::fromFont(qfont);
+}
+
+} // namespace
+
 QRawFont TRLPaintContext::RawFont(const TRLFont& font, int pixelSize) {
+    const bool printer =
+        painter.device() != nullptr && painter.device()->devType() == QInternal::Printer;
     const QString key = TextMetrics::FontFilePath(font.Name, font.Style) + QLatin1Char('@') +
-                        QString::number(pixelSize);
+                        QString::number(pixelSize) + (printer ? QStringLiteral("p") : QString());
+    // Kept per thread for the life of the thread: a raw font made afresh for
+    // every page would also rasterise its glyphs afresh for every page.
+    // (QRawFont is not to be shared between threads.)
+    thread_local std::map<QString, QRawFont> fonts;
     auto it = fonts.find(key);
     if (it == fonts.end()) {
-        QRawFont raw(TextMetrics::FontFileData(font.Name, font.Style), pixelSize,
-                     QFont::PreferNoHinting);
+        QRawFont raw = printer ? EmbeddableRawFont(font, pixelSize) : QRawFont();
+        if (!raw.isValid()) {
+            raw = QRawFont(TextMetrics::FontFileData(font.Name, font.Style), pixelSize,
+                           QFont::PreferNoHinting);
+        }
         it = fonts.emplace(key, raw).first;
     }
     return it->second;

@@ -54,7 +54,7 @@ TEST(FilterBackground, CancelErrorAndAClosedPreviewDuringTheRun) {
     TRLGraphicStorage* storage = NumberedStorage(10, &owner);
     const QString spool = storage->SpoolFileName();
     QStringList errors;
-    SetBackgroundFilterErrorHandler([&errors](const QString& message) { errors << message; });
+    RLEngineServices::SetMessageSink([&errors](const QString& message) { errors << message; });
     ProgressScope progress;
     progress.log.cancelAtStep = 3;
 
@@ -66,7 +66,7 @@ TEST(FilterBackground, CancelErrorAndAClosedPreviewDuringTheRun) {
     failing.FilterPages(storage, 2, true, 8);
     storage->Unlink(&owner); // the preview closes: the runs keep the storage
     WaitForFilterRuns();
-    SetBackgroundFilterErrorHandler({});
+    RLEngineServices::SetMessageSink({});
 
     EXPECT_EQ(cancelled.Calls(), QStringList({"BeginDoc", "DrawPage 1", "NewPage", "DrawPage 2",
                                               "NewPage", "DrawPage 3", "EndDoc"}));

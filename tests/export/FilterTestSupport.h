@@ -2,6 +2,7 @@
 // A storage of numbered pages and a save filter that records what the run
 // asked of it, for the filter framework's tests.
 #include "Exception.h"
+#include "RLEngineServices.h"
 #include "RLFilters.h"
 #include "RLMetaFile.h"
 
@@ -111,7 +112,7 @@ struct ProgressLog {
     int cancelAtStep = 0;
 };
 
-class FakeProgress : public TRLFilterProgress {
+class FakeProgress : public TRLProgress {
 public:
     FakeProgress(ProgressLog& log, std::function<void()> cancel)
         : log_(log), cancel_(std::move(cancel)) {
@@ -124,12 +125,14 @@ public:
         std::lock_guard<std::mutex> lock(log_.mutex);
         --log_.open;
     }
-    void SetMaxProgress(int max) override {
+    void SetMax(int max) override {
         Check();
         std::lock_guard<std::mutex> lock(log_.mutex);
         log_.max = max;
     }
-    void StepProgress() override {
+    void SetStepText(const QString&) override {}
+    void NextBar() override {}
+    void Step() override {
         Check();
         bool cancel = false;
         {
@@ -156,15 +159,15 @@ private:
 class ProgressScope {
 public:
     ProgressScope() {
-        SetFilterProgressFactory([this](const QString& title, std::function<void()> cancel) {
+        RLEngineServices::SetProgressFactory([this](const TRLProgressRequest& request) {
             {
                 std::lock_guard<std::mutex> lock(log.mutex);
-                log.titles << title;
+                log.titles << request.Title;
             }
-            return std::make_unique<FakeProgress>(log, std::move(cancel));
+            return std::make_unique<FakeProgress>(log, request.OnCancel);
         });
     }
-    ~ProgressScope() { SetFilterProgressFactory({}); }
+    ~ProgressScope() { RLEngineServices::SetProgressFactory({}); }
     ProgressLog log;
 };
 

@@ -1,0 +1,261 @@
+#include "RLSaveDialog.h"
+
+#include "EngineMessages.h"
+#include "RLFilters.h"
+#include "RLMetaFile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace {
+
+QString WithLeadingDot(const QString& ext) {
+    return ext.startsWith(QLatin1Char('.')) ? ext : QLatin1Char('.') + ext;
+}
+
+// True when the last component of the name has a dot.
+bool HasExtension(const QString& fileName) {
+    const qsizetype slash =
+        std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    return fileName.lastIndexOf(QLatin1Char('.')) > slash;
+}
+
+QString PageText(int page) {
+    return page == 0 ? QString() : QString::number(page);
+}
+
+int PageNumber(const QLineEdit* edit) {
+    bool ok = false;
+    const int value = edit->text().trimmed().toInt(&ok);
+    return ok ? value : 0;
+}
+
+template <class W> W* Place(QWidget* parent, int left, int top, int width, int height) {
+    auto* widget = new W(parent);
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+} // namespace
+
+TRLSaveDialog::TRLSaveDialog(QWidget* parent, TRLSaveParams* params)
+    : QDialog(parent), params_(params != nullptr ? *params : SaveParams()) {
+    CreateControls();
+}
+
+void TRLSaveDialog::CreateControls() {
+    const EngineMessages& m = Messages();
+    setWindowTitle(m.Save);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+    setFixedSize(391, 244);
+
+    LabelFileName = Place<QLabel>(this, 12, 16, 84, 13);
+    LabelFileName->setText(m.FileName + QLatin1Char(':'));
+    EditFileName = Place<QLineEdit>(this, 108, 12, 249, 21);
+    SpeedButtonLookup = Place<QToolButton>(this, 356, 12, 21, 21);
+    SpeedButtonLookup->setText(QStringLiteral("..."));
+    SpeedButtonLookup->setFocusPolicy(Qt::NoFocus);
+    LabelUseFilter = Place<QLabel>(this, 12, 44, 86, 13);
+    LabelUseFilter->setText(m.UseFilter + QLatin1Char(':'));
+    ComboBoxFilters = Place<QComboBox>(this, 108, 40, 177, 21);
+
+    GroupBoxPages = Place<QGroupBox>(this, 12, 68, 365, 101);
+    GroupBoxPages->setTitle(QLatin1Char(' ') + m.PageRange + QLatin1Char(' '));
+    RadioButtonPagesAll = Place<QRadioButton>(GroupBoxPages, 8, 20, 113, 17);
+    RadioButtonPagesAll->setText(m.All);
+    RadioButtonPagesInterval = Place<QRadioButton>(GroupBoxPages, 8, 44, 61, 17);
+    RadioButtonPagesInterval->setText(m.Pages);
+    RadioButtonPagesSelect = Place<QRadioButton>(GroupBoxPages, 8, 68, 73, 17);
+    RadioButtonPagesSelect->setText(m.Selection);
+    LabelFromPage = Place<QLabel>(GroupBoxPages, 68, 45, 15, 13);
+    LabelFromPage->setText(m.From + QLatin1Char(':'));
+    EditFromPage = Place<QLineEdit>(GroupBoxPages, 88, 44, 41, 21);
+    EditFromPage->setFocusPolicy(Qt::ClickFocus);
+    LabelToPage = Place<QLabel>(GroupBoxPages, 136, 45, 18, 13);
+    LabelToPage->setText(m.To);
+    EditToPage = Place<QLineEdit>(GroupBoxPages, 160, 44, 41, 21);
+    EditToPage->setFocusPolicy(Qt::ClickFocus);
+
+    CheckBoxSaveInBackground = Place<QCheckBox>(this, 12, 172, 365, 17);
+    CheckBoxSaveInBackground->setText(m.SaveInBackground);
+    ButtonSave = Place<QPushButton>(this, 220, 204, 75, 25);
+    ButtonSave->setText(m.Save);
+    ButtonSave->setDefault(true);
+    ButtonCancel = Place<QPushButton>(this, 304, 204, 75, 25);
+    ButtonCancel->setText(m.Cancel);
+
+    setTabOrder(EditFileName, ComboBoxFilters);
+    setTabOrder(ComboBoxFilters, RadioButtonPagesAll);
+    setTabOrder(RadioButtonPagesAll, CheckBoxSaveInBackground);
+    setTabOrder(CheckBoxSaveInBackground, ButtonSave);
+    setTabOrder(ButtonSave, ButtonCancel);
+
+    connect(SpeedButtonLookup, &QToolButton::clicked, this, [this] { SpeedButtonLookupClick(); });
+    connect(EditFromPage, &QLineEdit::textEdited, this, [this] { EditFromPageChange(); });
+    connect(EditToPage, &QLineEdit::textEdited, this, [this] { EditFromPageChange(); });
+    connect(ButtonSave, &QPushButton::clicked, this, [this] {
+        // Saving under no name at all would write a bare ".rpf" here.
+        if (!EditFileName->text().trimmed().isEmpty()) {
+            accept();
+        }
+    });
+    connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TRLSaveDialog::LoadParams() {
+    ComboBoxFilters->clear();
+    ComboBoxFilters->addItem(Messages().Default, QVariant::fromValue<QObject*>(nullptr));
+    int selected = 0;
+    for (TRLCustomFilter* filter : ActiveFilters()) {
+        if (auto* save = qobject_cast<TRLCustomSaveFilter*>(filter)) {
+            ComboBoxFilters->addItem(save->GetDisplayName(), QVariant::fromValue<QObject*>(save));
+            if (save == params_.Filter()) {
+                selected = ComboBoxFilters->count() - 1;
+            }
+        }
+    }
+    ComboBoxFilters->setCurrentIndex(selected);
+
+    switch (params_.SaveRange) {
+    case TRLSaveRange::rsrAllPages:
+        RadioButtonPagesAll->setChecked(true);
+        break;
+    case TRLSaveRange::rsrSelection:
+        RadioButtonPagesSelect->setChecked(true);
+        break;
+    case TRLSaveRange::rsrPageNums:
+        RadioButtonPagesInterval->setChecked(true);
+        break;
+    }
+    EditFileName->setText(params_.FileName);
+    EditFromPage->setText(PageText(params_.FromPage));
+    EditToPage->setText(PageText(params_.ToPage));
+    CheckBoxSaveInBackground->setChecked(params_.SaveInBackground);
+    CheckBoxSaveInBackground->setEnabled((params_.Options & rsoDisableSaveInBackground) == 0);
+    RadioButtonPagesInterval->setEnabled(true);
+    EditFromPage->setEnabled(true);
+    EditToPage->setEnabled(true);
+    // A stored report has no selection.
+    RadioButtonPagesSelect->setEnabled(false);
+}
+
+TRLCustomSaveFilter* TRLSaveDialog::SelectedFilter() const {
+    return qobject_cast<TRLCustomSaveFilter*>(ComboBoxFilters->currentData().value<QObject*>());
+}
+
+void TRLSaveDialog::StoreParams() {
+    params_.FileName = EditFileName->text();
+    if (RadioButtonPagesSelect->isChecked()) {
+        params_.SaveRange = TRLSaveRange::rsrSelection;
+        params_.FromPage = params_.ToPage = PageNumber(EditFromPage);
+    } else if (RadioButtonPagesInterval->isChecked()) {
+        params_.SaveRange = TRLSaveRange::rsrPageNums;
+        params_.FromPage = PageNumber(EditFromPage);
+        params_.ToPage = PageNumber(EditToPage);
+    } else {
+        params_.SaveRange = TRLSaveRange::rsrAllPages;
+        params_.FromPage = params_.MinPage;
+        params_.ToPage = params_.MaxPage();
+    }
+    params_.SaveInBackground = CheckBoxSaveInBackground->isChecked();
+    params_.SetFilter(SelectedFilter());
+    if (HasExtension(params_.FileName)) {
+        // The extension typed wins over the list; one that no filter
+        // claims means the engine's own format.
+        params_.SetFilter(SaveFilterByFileName(params_.FileName));
+    } else if (params_.Filter() != nullptr) {
+        params_.FileName += WithLeadingDot(params_.Filter()->DefaultExt);
+    } else {
+        params_.FileName += QLatin1String(RLStorageFileExt);
+    }
+}
+
+bool TRLSaveDialog::Execute() {
+    LoadParams();
+    EditFileName->setFocus();
+    if (exec() != QDialog::Accepted) {
+        return false;
+    }
+    StoreParams();
+    return true;
+}
+
+void TRLSaveDialog::EditFromPageChange() {
+    if (!RadioButtonPagesInterval->isChecked()) {
+        RadioButtonPagesInterval->setChecked(true);
+    }
+}
+
+void TRLSaveDialog::SpeedButtonLookupClick() {
+    TRLCustomSaveFilter* filter = SelectedFilter();
+    const QString name =
+        filter != nullptr ? filter->GetDisplayName() : QStringLiteral("KalvarReport");
+    const QString ext =
+        WithLeadingDot(filter != nullptr ? filter->DefaultExt : QLatin1String(RLStorageFileExt));
+    const QString chosen = AskFileName(name + QStringLiteral(" (*") + ext + QLatin1Char(')'), ext,
+                                       EditFileName->text());
+    if (!chosen.isEmpty()) {
+        EditFileName->setText(chosen);
+    }
+}
+
+QString TRLSaveDialog::AskFileName(const QString& filter, const QString& defaultExt,
+                                   const QString& start) {
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(defaultExt.mid(1));
+    dialog.selectFile(start);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+QString DefaultSaveFileName(const QString& title) {
+    static const QString forbidden = QStringLiteral("\"*/:<>?\\|");
+    QString name;
+    for (const QChar c : title.trimmed()) {
+        const char16_t code = c.unicode();
+        if (code > 31 && code != 127 && !forbidden.contains(c)) {
+            name += c;
+        }
+    }
+    return name.isEmpty() ? QString() : QDir::current().absoluteFilePath(name);
+}
+
+bool SaveReport(TRLGraphicStorage* pages, QWidget* parent) {
+    if (pages == nullptr) {
+        return false;
+    }
+    TRLSaveParams& params = SaveParams();
+    params.Clear();
+    params.SetMaxPage(pages->PageCount());
+    params.FileName = DefaultSaveFileName(pages->Title());
+    if (params.FileName.isEmpty() && params.Filter() != nullptr) {
+        params.FileName = params.Filter()->FileName;
+    }
+    TRLSaveDialog dialog(parent, &params);
+    if (!dialog.Execute()) {
+        return false;
+    }
+    if (TRLCustomSaveFilter* filter = params.Filter()) {
+        filter->FileName = params.FileName;
+        filter->FilterPages(pages, params.FromPage, params.SaveInBackground, params.ToPage);
+    } else {
+        pages->SaveToFile(params.FileName);
+    }
+    return true;
+}
