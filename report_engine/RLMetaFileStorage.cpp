@@ -302,7 +302,11 @@ void TRLGraphicStorage::SaveToFile(const QString& fileName) {
     TRLStreamWriter pos(positions);
     for (std::size_t i = 0; ok && i < index_.size(); ++i) {
         pos.Int32(static_cast<std::int32_t>(file.pos()));
-        ok = file.write(LengthPrefixed(spool_->ReadRecord(index_[i]))) >= 0;
+        const QByteArray stream = spool_->ReadRecord(index_[i]);
+        // A damaged spool page is reported, never saved as a page nobody can read.
+        TRLGraphicSurface check;
+        check.LoadFromBytes(stream);
+        ok = file.write(LengthPrefixed(stream)) >= 0;
     }
     ok = ok && file.seek(table) && file.write(positions) == positions.size();
     if (!ok || !file.flush()) {

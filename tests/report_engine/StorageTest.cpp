@@ -1,6 +1,8 @@
 // The page cache, the spool file and the users of a storage.
 #include "RLMetaFile.h"
 
+#include "Exception.h"
+#include <QDir>
 #include <QFile>
 #include <QObject>
 #include <fcntl.h>
@@ -109,6 +111,10 @@ TEST(Storage, DamagedSpoolPageYieldsNoPage) {
     ::close(fd);
     EXPECT_FALSE(storage->GetPage(0));
     EXPECT_TRUE(storage->GetPage(1));
+    // Saving does not pass the damage on as a silently empty page.
+    const QString saved = QDir::temp().filePath(QStringLiteral("damaged-%1.rlp").arg(::getpid()));
+    EXPECT_THROW(storage->SaveToFile(saved), Exception);
+    QFile::remove(saved);
 }
 
 TEST(Storage, ClearEmptiesPagesCacheAndHeader) {
