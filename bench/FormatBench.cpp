@@ -97,20 +97,24 @@ void QtDates(benchmark::State& state) {
     }
 }
 
-BENCHMARK(OurAmounts);
-BENCHMARK(OurFixedAmounts);
-BENCHMARK(QtAmounts);
-BENCHMARK(OurDates);
-BENCHMARK(QtDates);
+// The machine is shared: medians of several repetitions steady the ratios.
+BENCHMARK(OurAmounts)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(OurFixedAmounts)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(QtAmounts)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(OurDates)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(QtDates)->Repetitions(5)->ReportAggregatesOnly(true);
 
-// Keeps the console output and remembers each benchmark's time per iteration.
+// Keeps the console output and remembers each benchmark's median CPU time
+// per iteration.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration) {
-                times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
             }
         }
     }

@@ -107,19 +107,29 @@ void Push(RawDigits& raw, int digit, int wanted) {
 }
 
 // Writes the decimal digits of a value, most significant first, exactly
-// `width` of them (leading zeros included); returns `width`.
+// `width` of them (leading zeros included); returns `width`. Two digits per
+// division halve the chain of dependent divisions.
 int WriteDigits(std::uint64_t value, int width, char* out) {
-    for (int k = width - 1; k >= 0; --k) {
-        out[k] = static_cast<char>(value % 10);
-        value /= 10;
+    int k = width;
+    while (k >= 2) {
+        const auto pair = static_cast<unsigned>(value % 100);
+        value /= 100;
+        out[--k] = static_cast<char>(pair % 10);
+        out[--k] = static_cast<char>(pair / 10);
+    }
+    if (k == 1) {
+        out[0] = static_cast<char>(value % 10);
     }
     return width;
 }
 
 int DigitCount(std::uint64_t value) {
     int count = 0;
-    for (; value != 0; value /= 10) {
+    for (std::uint64_t power = 1; count < 20 && value >= power; power *= 10) {
         ++count;
+        if (power > std::numeric_limits<std::uint64_t>::max() / 10) {
+            break;
+        }
     }
     return count;
 }
@@ -277,15 +287,8 @@ DecimalDigits ExactDigits(long double magnitude, int significant) {
 
 DecimalDigits FixedDigits(std::uint64_t tenThousandths) {
     DecimalDigits digits;
-    char text[24];
-    int length = 0;
-    for (std::uint64_t rest = tenThousandths; rest != 0; rest /= 10) {
-        text[length++] = static_cast<char>(rest % 10);
-    }
-    digits.Exponent = length - 4;
-    while (length > 0) {
-        digits.Digits[static_cast<std::size_t>(digits.Count++)] = text[--length];
-    }
+    digits.Count = WriteDigits(tenThousandths, DigitCount(tenThousandths), digits.Digits.data());
+    digits.Exponent = digits.Count - 4;
     DropTrailingZeros(digits);
     return digits;
 }

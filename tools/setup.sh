@@ -16,9 +16,9 @@ PACKAGES=(
   # the database server, its tools, client library and headers
   firebird3.0-server firebird3.0-utils libfbclient2 firebird-dev
   # independent readers of what we write
-  poppler-utils qpdf python3-xlrd python3-olefile
+  poppler-utils qpdf python3-xlrd python3-olefile libreoffice-calc-nogui
   # peers measured side by side in bench/
-  python3-reportlab
+  python3-reportlab libhpdf-dev python3-xlwt
 )
 
 missing=()

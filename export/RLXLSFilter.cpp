@@ -1,0 +1,291 @@
+#include "RLXLSFilter.h"
+
+#include "EngineMessages.h"
+#include "RLMetaFile.h"
+#include "RLXLSWriter.h"
+#include "RegionalSettings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace XLS {
+
+int ColumnUnits(int x) {
+    // x / 96 inch * 1440 twips * 2.54 = x * 38.1, kept exact in integers.
+    const long long tenths = static_cast<long long>(x) * 381;
+    long long q = tenths / 10;
+    long long r = tenths % 10;
+    if (r < 0) {
+        r += 10;
+        --q;
+    }
+    if (r > 5 || (r == 5 && (q & 1))) {
+        ++q;
+    }
+    return static_cast<int>(q);
+}
+
+namespace {
+
+// A plain decimal number: optional sign, digits with an optional fraction,
+// optional exponent, nothing else.
+bool IsPlainNumber(const QString& t) {
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && t[i] >= u'0' && t[i] <= u'9') {
+            ++i;
+        }
+        return i - from;
+    };
+    if (i < n && (t[i] == u'+' || t[i] == u'-')) {
+        ++i;
+    }
+    qsizetype mantissa = digits();
+    if (i < n && t[i] == u'.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) {
+        return false;
+    }
+    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        if (i < n && (t[i] == u'+' || t[i] == u'-')) {
+            ++i;
+        }
+        if (digits() == 0) {
+            return false;
+        }
+    }
+    return i == n;
+}
+
+} // namespace
+
+void SetCellValue(TRLXLSRange& range, const QString& text, bool findNumbers,
+                  QChar decimalSeparator) {
+    QString value = text;
+    if (value.contains(u'\r')) {
+        value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    }
+    range.Value = value;
+    range.ValueKind = vkText;
+    if (!findNumbers) {
+        return;
+    }
+    QString t = value;
+    t.replace(u'\n', u' ');
+    t = t.trimmed();
+    const QChar thousands = decimalSeparator == u'.' ? u',' : u'.';
+    t.remove(thousands);
+    t.replace(decimalSeparator, u'.');
+    if (t.isEmpty() || !IsPlainNumber(t)) {
+        return;
+    }
+    const QByteArray ascii = t.toLatin1();
+    const char* first = ascii.constData() + (ascii.startsWith('+') ? 1 : 0);
+    double number = 0;
+    const auto [end, ec] = std::from_chars(first, ascii.constData() + ascii.size(), number);
+    if (ec != std::errc() || end != ascii.constData() + ascii.size() || !std::isfinite(number)) {
+        return;
+    }
+    // Printed with 15 significant digits, as the file will store it.
+    char buffer[32];
+    const auto printed =
+        std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::general, 15);
+    QString shown = QString::fromLatin1(buffer, printed.ptr - buffer);
+    shown.replace(u'.', decimalSeparator);
+    range.Value = shown;
+    range.ValueKind = vkNumber;
+}
+
+TRLXLSPage PageTexts(const TRLGraphicSurface& page) {
+    TRLXLSPage out;
+    for (int i = 0; i < page.ObjectCount(); ++i) {
+        const auto* text = dynamic_cast<const TRLTextObject*>(page.Objects(i));
+        if (!text) {
+            continue;
+        }
+        TRLXLSPageText t;
+        t.Text = page.ExpandMacros(text->Text);
+        if (t.Text.isEmpty()) {
+            continue;
+        }
+        const TRect& box = text->BoundsRect;
+        t.Left = box.Left;
+        t.Top = box.Top;
+        t.Right = box.Right;
+        t.Bottom = box.Bottom;
+        const TRLMetaFont& f = text->Font;
+        const QStringList& names = page.FontNames();
+        if (f.NameIndex >= 0 && f.NameIndex < names.size()) {
+            t.Font.Name = names[f.NameIndex];
+        }
+        t.Font.Size = f.Size;
+        t.Font.Height = f.Height;
+        t.Font.Styles = f.Style;
+        t.Font.Color = {f.Color.Red, f.Color.Green, f.Color.Blue};
+        t.Font.Charset = f.Charset;
+        // The stored pitch (1 default, 2 variable, 3 fixed) as the platform's
+        // pitch-and-family byte (0 default, 2 variable, 1 fixed).
+        t.Font.PitchAndFamily = f.Pitch == 2 ? 2 : f.Pitch == 3 ? 1 : 0;
+        t.Alignment = static_cast<std::uint8_t>(text->Alignment);
+        t.Layout = static_cast<std::uint8_t>(text->Layout);
+        out.Texts.push_back(std::move(t));
+    }
+    return out;
+}
+
+} // namespace XLS
+
+namespace {
+
+constexpr int ThinColumn = 381; // X(10)
+constexpr int ThinRow = 10;
+
+struct Edge {
+    int Pos;
+    int Size;
+};
+
+// Sorted by position; a position already present keeps the larger size. The
+// list grows as needed, however many edges a page has.
+void InsertEdge(std::vector<Edge>& edges, int pos, int size) {
+    auto at = std::lower_bound(edges.begin(), edges.end(), pos,
+                               [](const Edge& e, int p) { return e.Pos < p; });
+    if (at != edges.end() && at->Pos == pos) {
+        at->Size = std::max(at->Size, size);
+    } else {
+        edges.insert(at, Edge{pos, size});
+    }
+}
+
+void SizeFromNeighbours(std::vector<Edge>& edges) {
+    for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
+        edges[i].Size = edges[i + 1].Pos - edges[i].Pos;
+    }
+}
+
+// Removes edges too close to the next one, last to first; the edge before a
+// removed one then reaches to the edge that now follows it.
+void DropThin(std::vector<Edge>& edges, int minimum) {
+    for (std::size_t i = edges.size(); i-- > 0;) {
+        if (edges[i].Size >= minimum) {
+            continue;
+        }
+        edges.erase(edges.begin() + static_cast<std::ptrdiff_t>(i));
+        if (i > 0 && i < edges.size()) {
+            edges[i - 1].Size = edges[i].Pos - edges[i - 1].Pos;
+        }
+    }
+}
+
+// The cells [first, last] a span [from, to) covers.
+std::pair<int, int> CellSpan(const std::vector<Edge>& edges, int from, int to, int thin) {
+    auto it = std::lower_bound(edges.begin(), edges.end(), from,
+                               [](const Edge& e, int p) { return e.Pos < p; });
+    const int first = static_cast<int>(it - edges.begin());
+    int end = first;
+    while (end < static_cast<int>(edges.size()) && edges[end].Pos < to - thin) {
+        ++end;
+    }
+    // A text narrower or lower than a thin edge would get a last cell before
+    // its first and, for rows, no cell at all; it keeps at least one.
+    return {first, std::max(first, end - 1)};
+}
+
+std::uint8_t HorizontalAlignment(std::uint8_t alignment) {
+    switch (alignment) {
+    case 1:
+        return 1;
+    case 2:
+        return 3;
+    case 3:
+        return 2;
+    case 4:
+        return 5;
+    default:
+        return 0;
+    }
+}
+
+std::uint8_t VerticalAlignment(std::uint8_t layout) {
+    switch (layout) {
+    case 1:
+        return 0;
+    case 2:
+        return 2;
+    case 3:
+        return 1;
+    case 4:
+        return 3;
+    default:
+        return 2;
+    }
+}
+
+} // namespace
+
+TRLXLSFilter::TRLXLSFilter(QObject* owner) : TRLCustomSaveFilter(owner) {
+    DisplayName = Messages().XlsFormat;
+    DefaultExt = QStringLiteral(".xls");
+}
+
+TRLXLSFilter::~TRLXLSFilter() {
+    WaitForRun();
+}
+
+void TRLXLSFilter::BeginDoc() {
+    workbook_.Clear();
+    decimal_ = RegionalSettings::CurrentDecimalSeparator();
+}
+
+void TRLXLSFilter::DrawPage(TRLGraphicSurface& page) {
+    DrawPage(XLS::PageTexts(page));
+}
+
+void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
+    TRLXLSWorksheet* sheet = workbook_.NewSheet(Messages().Page);
+    std::vector<const TRLXLSPageText*> texts;
+    std::vector<Edge> cols, rows;
+    texts.reserve(page.Texts.size());
+    cols.reserve(page.Texts.size());
+    rows.reserve(page.Texts.size());
+    for (const TRLXLSPageText& t : page.Texts) {
+        if (t.Text.isEmpty()) {
+            continue;
+        }
+        texts.push_back(&t);
+        const int x1 = XLS::ColumnUnits(t.Left);
+        InsertEdge(cols, x1, XLS::ColumnUnits(t.Right) - x1);
+        InsertEdge(rows, t.Top, t.Bottom - t.Top);
+    }
+    SizeFromNeighbours(cols);
+    SizeFromNeighbours(rows);
+    DropThin(cols, ThinColumn);
+    DropThin(rows, ThinRow);
+    for (std::size_t k = 0; k < cols.size(); ++k) {
+        sheet->FindCol(static_cast<int>(k), true)->Width = cols[k].Size;
+    }
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        sheet->FindRow(static_cast<int>(k), true)->Height = rows[k].Size;
+    }
+    const bool findNumbers = Options.testFlag(foFindValueCells);
+    for (const TRLXLSPageText* t : texts) {
+        const auto [left, right] =
+            CellSpan(cols, XLS::ColumnUnits(t->Left), XLS::ColumnUnits(t->Right), ThinColumn);
+        const auto [top, bottom] = CellSpan(rows, t->Top, t->Bottom, ThinRow);
+        TRLXLSRange* range = sheet->FindRange(left, top, right, bottom);
+        XLS::SetCellValue(*range, t->Text, findNumbers, decimal_);
+        range->Font = t->Font;
+        range->HorizontalAlignment = HorizontalAlignment(t->Alignment);
+        range->VerticalAlignment = VerticalAlignment(t->Layout);
+    }
+}
+
+void TRLXLSFilter::EndDoc() {
+    XLS::SaveWorkbook(workbook_, decimal_, FileName);
+}
