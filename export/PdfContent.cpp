@@ -197,7 +197,7 @@ void Content::DrawText(const Text& t) {
     out_.push_back(' ');
     AppendInteger(out_, t.fontSize);
     out_.append(" Tf\r\n");
-    XY(t.x, static_cast<double>(t.bounds.bottom));
+    XY(t.x, static_cast<double>(t.baseline));
     out_.append(" Td\r\n(");
     AppendEscaped(out_, t.bytes);
     out_.append(") Tj\r\nET\r\nQ\r\n");

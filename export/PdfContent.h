@@ -62,14 +62,14 @@ public:
     void SetClip(const Box& bounds);
     void ResetClip();
 
-    // One text run. x is the left end in storage units, already placed by
-    // the alignment; the baseline is the bottom of the bounds. bytes are
-    // Windows-1252.
+    // One text run. x is the left end and baseline the baseline's y, in
+    // storage units, already placed; bytes are Windows-1252.
     struct Text {
         Rgb color;
         Box bounds;
         bool clip = true;
         double x = 0;
+        int baseline = 0;
         int fontIndex = 1;
         int fontSize = 0;
         std::string_view bytes;

@@ -59,10 +59,36 @@ public:
         return name.isEmpty() ? QStringLiteral("Arial") : name;
     }
 
+    // The font as it is drawn: face, size, weight and slant.
+    TRLFont Drawn(const TRLMetaFont& font) const {
+        TRLFont drawn;
+        drawn.Name = FaceName(font);
+        drawn.Size = font.Size;
+        drawn.Style = static_cast<std::uint8_t>(font.Style & (fsBold | fsItalic));
+        return drawn;
+    }
+
+    // Descent in storage units, looked up once per font of the page.
+    int Descent(const TRLMetaFont& font) {
+        const int style = font.Style & (fsBold | fsItalic);
+        for (const DescentEntry& e : descents_) {
+            if (e.nameIndex == font.NameIndex && e.style == style && e.size == font.Size) {
+                return e.descent;
+            }
+        }
+        const int descent = font.Size > 0 ? TextMetrics::Descent(Drawn(font)) : 0;
+        descents_.push_back({font.NameIndex, style, font.Size, descent});
+        return descent;
+    }
+
 private:
+    struct DescentEntry {
+        int nameIndex, style, size, descent;
+    };
     Pdf::Document& document_;
     const TRLGraphicSurface& page_;
     std::vector<std::array<int, 16>> indexes_;
+    std::vector<DescentEntry> descents_;
 };
 
 // Width in whole storage units of the text as a reader draws it: at exactly
@@ -108,10 +134,7 @@ void DrawText(const TRLTextObject& t, const TRLGraphicSurface& page, PageFonts& 
         // Measured in the weight and slant it is drawn in: a bold total
         // placed by its regular width would run past the right edge of its
         // box and lose its last digits to the clip.
-        TRLFont measured;
-        measured.Name = fonts.FaceName(t.Font);
-        measured.Size = t.Font.Size;
-        measured.Style = static_cast<std::uint8_t>(t.Font.Style & (fsBold | fsItalic));
+        const TRLFont measured = fonts.Drawn(t.Font);
         const int w = PdfTextWidth(measured, text);
         const TRect& b = t.BoundsRect;
         x = t.Alignment == TRLMetaTextAlignment::mtaRight ? b.Right - w
@@ -123,6 +146,10 @@ void DrawText(const TRLTextObject& t, const TRLGraphicSurface& page, PageFonts& 
     run.bounds = ToBox(t.BoundsRect);
     run.clip = (t.TextFlags & MetaTextFlagAutoSize) == 0;
     run.x = x;
+    // The baseline sits the font's descent above the bottom of the box, so
+    // descenders stay inside the clip: on the bottom edge itself the clip
+    // would cut the tail off every comma and "350,00" would read "350.00".
+    run.baseline = t.BoundsRect.Bottom - fonts.Descent(t.Font);
     run.fontIndex = fonts.Index(t.Font);
     run.fontSize = t.Font.Size;
     run.bytes = scratch;

@@ -124,17 +124,18 @@ TEST_F(ContentTest, TextClippedAndUnclipped) {
     text.color = Rgb{0, 0, 255};
     text.bounds = Box{10, 20, 90, 40};
     text.x = 10;
+    text.baseline = 37;
     text.fontIndex = 2;
     text.fontSize = 9;
     text.bytes = "(R$ 1.234,50)";
     content.DrawText(text);
     EXPECT_EQ(out, "q\r\n0 0 1 rg\r\n7.5 42 60 15 re\r\nW n\r\nBT\r\n/F2 9 Tf\r\n"
-                   "7.5 42 Td\r\n(\\(R$ 1.234,50\\)) Tj\r\nET\r\nQ\r\n");
+                   "7.5 44.25 Td\r\n(\\(R$ 1.234,50\\)) Tj\r\nET\r\nQ\r\n");
     out.clear();
     text.clip = false;
     text.x = 45.5;
     content.DrawText(text);
-    EXPECT_EQ(out, "q\r\n0 0 1 rg\r\nBT\r\n/F2 9 Tf\r\n34.125 42 Td\r\n"
+    EXPECT_EQ(out, "q\r\n0 0 1 rg\r\nBT\r\n/F2 9 Tf\r\n34.125 44.25 Td\r\n"
                    "(\\(R$ 1.234,50\\)) Tj\r\nET\r\nQ\r\n");
 }
 

@@ -104,13 +104,10 @@ TEST(PdfDocument, TwoPageNumberingByteForByte) {
     Pdf::Content page1 = doc.BeginPage(kA4Width, kA4Height);
     page1.Image(Pdf::Box{10, 10, 42, 42}, 1);
     const std::string relacao = Bytes(QStringLiteral("Relação"));
-    Pdf::Content::Text text{{},
-                            Pdf::Box{50, 100, 400, 120},
-                            true,
-                            50,
-                            doc.FontIndex(QStringLiteral("Arial"), 0),
-                            10,
-                            relacao};
+    Pdf::Content::Text text{{},   Pdf::Box{50, 100, 400, 120},
+                            true, 50,
+                            120,  doc.FontIndex(QStringLiteral("Arial"), 0),
+                            10,   relacao};
     page1.DrawText(text);
     doc.EndPage();
     Pdf::Content page2 = doc.BeginPage(kA4Width, kA4Height);
@@ -279,7 +276,7 @@ TEST(PdfDocument, StandardAndTrueTypeFonts) {
         const std::string bytes = Bytes(QStringLiteral("Ação %1").arg(QLatin1String(use.name)));
         const int index = doc.FontIndex(QLatin1String(use.name), use.style);
         EXPECT_EQ(index, use.index) << use.name;
-        page.DrawText({{}, Pdf::Box{40, y - 20, 700, y}, false, 40, index, 12, bytes});
+        page.DrawText({{}, Pdf::Box{40, y - 20, 700, y}, false, 40, y - 4, index, 12, bytes});
         y += 30;
     }
     doc.EndPage();

@@ -172,11 +172,17 @@ TEST(RLPDFFilter, TextPlacementByAlignment) {
     ASSERT_GT(bold10, width(Font("Arial", 10)));
     ASSERT_GT(bold10, TextMetrics::TextWidth(Font("Arial", 10, fsBold), total));
     const int regular9 = width(Font("Arial", 9));
-    const std::string right = "/F1 10 Tf\r\n" + Pt(500 - bold10) + " " + Pt(1123 - 220) + " Td\r\n";
+    // Baselines sit the font's descent above the bottom of the box.
+    const int descent10 = TextMetrics::Descent(Font("Arial", 10, fsBold));
+    const int descent9 = TextMetrics::Descent(Font("Arial", 9));
+    ASSERT_GT(descent9, 0);
+    const std::string right =
+        "/F1 10 Tf\r\n" + Pt(500 - bold10) + " " + Pt(1123 - 220 + descent10) + " Td\r\n";
     // The centre is truncated towards zero, whatever the vertical layout.
-    const std::string centre =
-        "/F2 9 Tf\r\n" + Pt((101 + 400 - regular9) / 2) + " " + Pt(1123 - 260) + " Td\r\n";
-    const std::string justify = "/F2 9 Tf\r\n" + Pt(104) + " " + Pt(1123 - 300) + " Td\r\n";
+    const std::string centre = "/F2 9 Tf\r\n" + Pt((101 + 400 - regular9) / 2) + " " +
+                               Pt(1123 - 260 + descent9) + " Td\r\n";
+    const std::string justify =
+        "/F2 9 Tf\r\n" + Pt(104) + " " + Pt(1123 - 300 + descent9) + " Td\r\n";
     EXPECT_NE(out.file.find(right), std::string::npos) << right;
     EXPECT_NE(out.file.find(centre), std::string::npos) << centre;
     EXPECT_NE(out.file.find(justify), std::string::npos) << justify;
@@ -188,6 +194,27 @@ TEST(RLPDFFilter, TextPlacementByAlignment) {
     EXPECT_NE(out.file.find("q\r\n0 0 0 rg\r\nBT\r\n/F2 9 Tf\r\n" + Pt((101 + 400 - regular9) / 2)),
               std::string::npos);
     EXPECT_TRUE(PdfTools::QpdfClean(out.path));
+}
+
+TEST(RLPDFFilter, EachPageIsDrawnOnItsOwnSize) {
+    // A landscape page in a portrait report: its media box and its y axis
+    // are its own, so nothing lands off the page.
+    Storage storage;
+    auto page = std::make_shared<TRLGraphicSurface>();
+    page->SetWidth(1123);
+    page->SetHeight(794);
+    page->SetFont(Font("Arial", 9));
+    page->TextRect({40, 700, 1000, 720}, {40, 700}, QStringLiteral("Rodapé paisagem"),
+                   TRLMetaTextAlignment::mtaLeft, TRLMetaTextLayout::mtlTop, kUnclipped);
+    storage->AddPage(page);
+    TRLPDFFilter filter;
+    const Written out = Write(filter, storage, QStringLiteral("landscape.pdf"));
+    const int baseline = 720 - TextMetrics::Descent(Font("Arial", 9));
+    EXPECT_NE(out.file.find("/MediaBox [ 0 0 842.25 595.5 ]\r\n/Contents"), std::string::npos);
+    EXPECT_NE(out.file.find("/Count 1\r\n/MediaBox [ 0 0 595.5 842.25 ]\r\n"), std::string::npos);
+    EXPECT_NE(out.file.find(Pt(40) + " " + Pt(794 - baseline) + " Td\r\n"), std::string::npos);
+    EXPECT_TRUE(PdfTools::QpdfClean(out.path));
+    EXPECT_TRUE(PdfTools::Text(out.path).contains(QStringLiteral("Rodapé paisagem")));
 }
 
 TEST(RLPDFFilter, MacrosAreExpandedAndTextIsWindows1252) {
@@ -397,6 +424,15 @@ TEST(RLPDFFilter, ReportPageWithEveryObjectKindRenders) {
     page->SetFont(Font("Times New Roman", 11, fsItalic));
     page->TextRect({420, 430, 740, 450}, {420, 430}, QStringLiteral("Observação em itálico"),
                    TRLMetaTextAlignment::mtaLeft, TRLMetaTextLayout::mtlTop, kUnclipped);
+    // Descenders in a clipped box whose height is the text's own.
+    page->SetFont(Font("Arial", 10));
+    const TRLFont descenders = Font("Arial", 10);
+    const int lineHeight = TextMetrics::TextHeight(descenders);
+    const QString tails = QStringLiteral("gpqjy ç ; 350,00");
+    page->TextRect({420, 470, 740, 470 + lineHeight}, {420, 470}, tails,
+                   TRLMetaTextAlignment::mtaLeft, TRLMetaTextLayout::mtlTop, kClipped);
+    page->TextRect({420, 500, 740, 500 + lineHeight}, {420, 500}, tails,
+                   TRLMetaTextAlignment::mtaLeft, TRLMetaTextLayout::mtlTop, kUnclipped);
     page->Pen() = TRLMetaPen{clRed, TRLMetaPenMode::mpmCopy, TRLMetaPenStyle::mpsSolid, 1};
     page->Brush().Style = TRLMetaBrushStyle::mbsClear;
     page->Rectangle({416, 426, 744, 454});
@@ -433,6 +469,20 @@ TEST(RLPDFFilter, ReportPageWithEveryObjectKindRenders) {
     // text visible, the header band is tinted.
     EXPECT_EQ(rendered.pixelColor(340, 450), QColor(200, 0, 0));
     EXPECT_EQ(rendered.pixelColor(100, 34), QColor(230, 236, 244));
+    // The clip takes nothing from a text in a box of its own height: the
+    // clipped line has as much ink as the same line unclipped, commas' tails
+    // included.
+    const auto ink = [&rendered](int top) {
+        int dark = 0;
+        for (int y = top - 4; y < top + 24; ++y) {
+            for (int x = 416; x < 744; ++x) {
+                dark += qGray(rendered.pixel(x, y)) < 160 ? 1 : 0;
+            }
+        }
+        return dark;
+    };
+    EXPECT_GT(ink(500), 50);
+    EXPECT_EQ(ink(470), ink(500));
 }
 
 } // namespace
