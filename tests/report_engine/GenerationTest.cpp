@@ -4,6 +4,7 @@
 #include "ReportTestSupport.h"
 
 #include "EngineMessages.h"
+#include "Exception.h"
 #include "RLReportRun.h"
 #include "TextMetrics.h"
 
@@ -575,6 +576,77 @@ TEST_F(GenerationTest, GroupsFrameTheirPartOfEveryPage) {
         EXPECT_EQ(frames[3], (TRect{38, bottom - 1, 756, bottom}));
     }
     EXPECT_EQ(FindText(*report.Pages(), QStringLiteral("d1")).Box.Top, 39);
+}
+
+} // namespace
+
+namespace {
+
+// A progress window that records what generation tells it.
+class RecordingProgress : public TRLProgress {
+public:
+    explicit RecordingProgress(QStringList& log) : log_(log) {}
+    void SetMax(int max) override { log_ << QStringLiteral("max %1").arg(max); }
+    void SetStepText(const QString& text) override { log_ << text; }
+    void Step() override { log_ << QStringLiteral("step"); }
+    void NextBar() override { log_ << QStringLiteral("next bar"); }
+
+private:
+    QStringList& log_;
+};
+
+TEST_F(GenerationTest, ProgressCountsRecordsAndNamesThePage) {
+    RowsOf(2);
+    DetailOfV(&report, &data);
+    report.SetShowProgress(true);
+    QStringList log;
+    QString title;
+    RLEngineServices::SetProgressFactory([&](const TRLProgressRequest& request) {
+        title = request.Title;
+        return std::make_unique<RecordingProgress>(log);
+    });
+    const bool prepared = Prepare();
+    RLEngineServices::SetProgressFactory({});
+    ASSERT_TRUE(prepared);
+    EXPECT_EQ(title, Messages().PrepareProgress);
+    const QString page = Messages().Page + QStringLiteral(" 1");
+    EXPECT_EQ(log, (QStringList{"max 2", "step", page, "step", page}));
+}
+
+TEST_F(GenerationTest, AnAbortFromTheProgressWindowEndsGeneration) {
+    RowsOf(5);
+    DetailOfV(&report, &data);
+    report.SetShowProgress(true);
+    struct Aborting : TRLProgress {
+        void SetMax(int) override {}
+        void SetStepText(const QString&) override {}
+        void Step() override { throw EAbort(); }
+        void NextBar() override {}
+    };
+    RLEngineServices::SetProgressFactory(
+        [](const TRLProgressRequest&) { return std::make_unique<Aborting>(); });
+    const bool prepared = Prepare();
+    RLEngineServices::SetProgressFactory({});
+    EXPECT_FALSE(prepared);
+    EXPECT_EQ(report.ReportState(), rsIdle);
+    ASSERT_EQ(messages.Texts.size(), 1);
+    EXPECT_TRUE(messages.Texts.at(0).startsWith(QStringLiteral("RLReport1: ")));
+}
+
+TEST_F(GenerationTest, PrintPreparesAndHandsThePagesToThePrintRun) {
+    RowsOf(1);
+    DetailOfV(&report, &data);
+    report.EndLoad();
+    EXPECT_FALSE(report.Print()); // nothing registered to print with
+    int printed = 0;
+    RLEngineServices::SetPrintRunner([&](TRLGraphicStorage* pages, TRLCustomReport* r) {
+        ++printed;
+        EXPECT_EQ(r, &report);
+        return pages->PageCount() == 1;
+    });
+    EXPECT_TRUE(report.Print());
+    RLEngineServices::SetPrintRunner({});
+    EXPECT_EQ(printed, 1);
 }
 
 } // namespace
