@@ -3,8 +3,8 @@
 #include "EngineMessages.h"
 #include "RLMetaFile.h"
 #include "RLXLSWriter.h"
+#include "RegionalSettings.h"
 
-#include <QLocale>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -229,19 +229,21 @@ std::uint8_t VerticalAlignment(std::uint8_t layout) {
 
 } // namespace
 
-TRLXLSFilter::TRLXLSFilter()
-    : DisplayName(Messages().XlsFormat), DefaultExt(QStringLiteral(".xls")) {
-    const QString point = QLocale::system().decimalPoint();
-    if (!point.isEmpty()) {
-        DecimalSeparator = point.at(0);
-    }
+TRLXLSFilter::TRLXLSFilter(QObject* owner) : TRLCustomSaveFilter(owner) {
+    DisplayName = Messages().XlsFormat;
+    DefaultExt = QStringLiteral(".xls");
+}
+
+TRLXLSFilter::~TRLXLSFilter() {
+    WaitForRun();
 }
 
 void TRLXLSFilter::BeginDoc() {
     workbook_.Clear();
+    decimal_ = RegionalSettings::CurrentDecimalSeparator();
 }
 
-void TRLXLSFilter::DrawPage(const TRLGraphicSurface& page) {
+void TRLXLSFilter::DrawPage(TRLGraphicSurface& page) {
     DrawPage(XLS::PageTexts(page));
 }
 
@@ -277,7 +279,7 @@ void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
             CellSpan(cols, XLS::ColumnUnits(t->Left), XLS::ColumnUnits(t->Right), ThinColumn);
         const auto [top, bottom] = CellSpan(rows, t->Top, t->Bottom, ThinRow);
         TRLXLSRange* range = sheet->FindRange(left, top, right, bottom);
-        XLS::SetCellValue(*range, t->Text, findNumbers, DecimalSeparator);
+        XLS::SetCellValue(*range, t->Text, findNumbers, decimal_);
         range->Font = t->Font;
         range->HorizontalAlignment = HorizontalAlignment(t->Alignment);
         range->VerticalAlignment = VerticalAlignment(t->Layout);
@@ -285,5 +287,5 @@ void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
 }
 
 void TRLXLSFilter::EndDoc() {
-    XLS::SaveWorkbook(workbook_, DecimalSeparator, FileName);
+    XLS::SaveWorkbook(workbook_, decimal_, FileName);
 }

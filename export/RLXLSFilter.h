@@ -3,6 +3,7 @@
 // merged block) per text of the page, with column widths and row heights
 // taken from where the texts stand. Lines, boxes, fills and pictures are
 // not exported. Pages only build the workbook model; EndDoc writes the file.
+#include "RLFilters.h"
 #include "RLXLSWorkbook.h"
 
 #include <QFlags>
@@ -30,32 +31,32 @@ enum TRLXLSFilterOption { foFindValueCells = 1 };
 Q_DECLARE_FLAGS(TRLXLSFilterOptions, TRLXLSFilterOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TRLXLSFilterOptions)
 
-class TRLXLSFilter {
+class TRLXLSFilter : public TRLCustomSaveFilter {
+    Q_OBJECT
 public:
-    TRLXLSFilter();
+    explicit TRLXLSFilter(QObject* owner = nullptr);
+    ~TRLXLSFilter() override;
 
     TRLXLSFilterOptions Options;
-    QString FileName;
-    QString DisplayName;
-    QString DefaultExt;
-    bool ShowProgress = true;
-    // The system's decimal separator; the thousands separator follows from it.
-    QChar DecimalSeparator = u',';
 
     const TRLXLSPageSetup& PageSetup() const { return workbook_.PageSetup; }
     void SetPageSetup(const TRLXLSPageSetup& setup) { workbook_.PageSetup = setup; }
+    // The model of the last document; it stays until the next BeginDoc.
     const TRLXLSWorkbook& Workbook() const { return workbook_; }
 
-    // The filter operations, called in this order by the page pump.
-    void BeginDoc();
-    // One stored page: its text objects with their macros expanded.
-    void DrawPage(const TRLGraphicSurface& page);
+    // The filter operations FilterPages calls; public so that a workbook can
+    // also be built from page texts that do not come from a storage.
+    void BeginDoc() override;
+    void DrawPage(TRLGraphicSurface& page) override;
     void DrawPage(const TRLXLSPage& page);
-    void NewPage() {}
-    void EndDoc();
+    void NewPage() override {}
+    void EndDoc() override;
 
 private:
     TRLXLSWorkbook workbook_;
+    // The system's decimal separator when the document began: number texts
+    // are written and read back with the same one.
+    QChar decimal_ = u'.';
 };
 
 namespace XLS {

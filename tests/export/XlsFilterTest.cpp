@@ -157,9 +157,8 @@ TEST(XlsFilter, PagesBecomeSheetsNamedAfterTheirNumber) {
     f.NewPage();
     f.DrawPage({{Text(0, 0, 10, 10, "x")}});
     ASSERT_EQ(f.Workbook().Sheets().size(), 2u);
-    // "Página1", "Página2" with the Portuguese messages.
-    EXPECT_EQ(f.Workbook().Sheets()[0]->Name(), Messages().Page + "1");
-    EXPECT_EQ(f.Workbook().Sheets()[1]->Name(), Messages().Page + "2");
+    EXPECT_EQ(f.Workbook().Sheets()[0]->Name(), QString::fromUtf8("Página1"));
+    EXPECT_EQ(f.Workbook().Sheets()[1]->Name(), QString::fromUtf8("Página2"));
     f.BeginDoc();
     EXPECT_TRUE(f.Workbook().Sheets().empty());
 
@@ -237,14 +236,16 @@ TEST(XlsFilter, ValuesAndNumberDetection) {
 }
 
 TEST(XlsFilter, FindValueCellsOptionReachesTheCells) {
+    BrazilianSeparators brazil;
     TRLXLSFilter f;
-    f.DecimalSeparator = u',';
     f.Options = foFindValueCells;
     const auto& s = OnePage(f, {Text(0, 0, 100, 20, "1.234,56"), Text(0, 20, 100, 40, "Total")});
     EXPECT_EQ(RangeWith(s, "1234,56")->ValueKind, vkNumber);
     EXPECT_EQ(RangeWith(s, "Total")->ValueKind, vkText);
-    EXPECT_EQ(f.DisplayName, Messages().XlsFormat);
-    EXPECT_EQ(EngineMessages::Portuguese().XlsFormat, "Planilha Excel");
+    EXPECT_EQ(f.DisplayName, "Planilha Excel");
+    EXPECT_EQ(f.DefaultExt, ".xls");
+    // The save dialog finds it by the extension typed, whatever its case.
+    EXPECT_EQ(SaveFilterByFileName(QStringLiteral("relatorio.XLS")), &f);
     EXPECT_EQ(f.DefaultExt, ".xls");
 }
 

@@ -1,7 +1,7 @@
 // Workbooks written to disk and read back by independent readers (xlrd for
 // the records, olefile for the compound document).
-#include "EngineMessages.h"
 #include "Exception.h"
+#include "RLMetaFile.h"
 #include "RLXLSWriter.h"
 #include "XlsTestSupport.h"
 
@@ -53,8 +53,8 @@ TEST_F(XlsReaders, TwoPageReportReadsBack) {
     const QJsonArray sheets = book["sheets"].toArray();
     ASSERT_EQ(sheets.size(), 2);
     const QJsonObject s1 = sheets[0].toObject();
-    EXPECT_EQ(s1["name"].toString(), Messages().Page + "1");
-    EXPECT_EQ(sheets[1].toObject()["name"].toString(), Messages().Page + "2");
+    EXPECT_EQ(s1["name"].toString(), QString::fromUtf8("Página1"));
+    EXPECT_EQ(sheets[1].toObject()["name"].toString(), QString::fromUtf8("Página2"));
     // Column edges 40, 200, 300 (thin 500 dropped? no: 500 is a right edge) and rows 20, 60, 80.
     EXPECT_EQ(Cell(s1, 0, 0)["v"].toString(), QString::fromUtf8("Relação de Inadimplentes"));
     EXPECT_EQ(Cell(s1, 0, 0)["font"].toString(), "Arial");
@@ -76,9 +76,9 @@ TEST_F(XlsReaders, TwoPageReportReadsBack) {
 }
 
 TEST_F(XlsReaders, EmptyPageAndNumbers) {
+    BrazilianSeparators brazil;
     TRLXLSFilter f;
     f.FileName = Path("numeros.xls");
-    f.DecimalSeparator = u',';
     f.Options = foFindValueCells;
     f.BeginDoc();
     f.DrawPage(TRLXLSPage{});
@@ -145,6 +145,42 @@ TEST_F(XlsReaders, WorkbookOverSevenMegabytes) {
     EXPECT_EQ(last["nrows"].toInt(), 5000);
     EXPECT_EQ(Cell(last, 4999, 0)["v"].toString(),
               QStringLiteral("5/4999 ").leftJustified(120, u'.'));
+}
+
+// The whole road: a page storage run through the filter framework's page pump.
+TEST_F(XlsReaders, SavedFromAPageStorage) {
+    const int owner = 0;
+    auto* storage = new TRLGraphicStorage;
+    storage->Link(&owner);
+    storage->SetPaperWidth(210);
+    storage->SetPaperHeight(297);
+    storage->SetLastPageNumber(3);
+    for (int n = 1; n <= 3; ++n) {
+        auto page = std::make_shared<TRLGraphicSurface>();
+        page->SetWidth(794);
+        page->SetHeight(1123);
+        page->Rectangle({20, 20, 774, 1103});
+        page->TextRect({40, 40, 400, 60}, {40, 40},
+                       QStringLiteral("Balancete %1 de {LastPageNumber}").arg(n));
+        page->TextRect({400, 40, 600, 60}, {400, 40},
+                       QStringLiteral("1.234,%1").arg(n, 2, 10, QLatin1Char('0')),
+                       TRLMetaTextAlignment::mtaRight);
+        storage->AddPage(page);
+    }
+    TRLXLSFilter f;
+    f.FileName = Path("balancete.xls");
+    f.ShowProgress = false;
+    f.FilterPages(storage, 2);
+    storage->Unlink(&owner);
+    const QJsonArray sheets = Dump(f.FileName)["sheets"].toArray();
+    ASSERT_EQ(sheets.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const QJsonObject s = sheets[i].toObject();
+        EXPECT_EQ(s["name"].toString(), QString::fromUtf8("Página%1").arg(i + 1));
+        EXPECT_EQ(Cell(s, 0, 0)["v"].toString(), QStringLiteral("Balancete %1 de 3").arg(i + 2));
+        EXPECT_EQ(Cell(s, 0, 1)["v"].toString(), QStringLiteral("1.234,0%1").arg(i + 2));
+        EXPECT_EQ(Cell(s, 0, 1)["halign"].toInt(), 3);
+    }
 }
 
 TEST_F(XlsReaders, FileThatCannotBeCreated) {

@@ -2,6 +2,7 @@
 // Helpers shared by the spreadsheet tests: reading records back from a
 // workbook stream, building pages, and running the independent readers.
 #include "RLXLSFilter.h"
+#include "RegionalSettings.h"
 
 #include <QByteArray>
 #include <QJsonDocument>
@@ -14,6 +15,30 @@
 #include <vector>
 
 namespace xlstest {
+
+// The engine's texts follow the system locale's language, chosen at first
+// use; the program runs under Brazilian settings, and so do these tests.
+inline const bool brazilianLocale = [] {
+    qputenv("LC_ALL", QByteArrayLiteral("pt_BR.UTF-8"));
+    return true;
+}();
+
+// Brazilian separators (decimal comma) while it lives.
+class BrazilianSeparators {
+public:
+    BrazilianSeparators() : saved_(RegionalSettings::Current()) {
+        RegionalSettings s = saved_;
+        s.DecimalSeparator = u',';
+        s.ThousandSeparator = u'.';
+        RegionalSettings::SetCurrent(s);
+    }
+    ~BrazilianSeparators() { RegionalSettings::SetCurrent(saved_); }
+    BrazilianSeparators(const BrazilianSeparators&) = delete;
+    BrazilianSeparators& operator=(const BrazilianSeparators&) = delete;
+
+private:
+    RegionalSettings saved_;
+};
 
 using Bytes = std::vector<std::uint8_t>;
 
