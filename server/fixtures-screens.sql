@@ -7,7 +7,8 @@
        Chart 5 is the example 1, 1.01, 1.01.01, 1.02, 2, 2.01: grade "1.01"
        lists 1, 1.01, 1.02, 2, 2.01 (five accounts). One entry, June 2015.
    51: password null, logo a plain bitmap (no header), no entries.
-   52: password empty, no logo. */
+   52: password empty, no logo.
+   53: password "antiga", changed and put back by the snapshot test. */
 
 insert into COND (cond, nome, logo, remoto_senha, remoto_balancete, estrutu)
   values (50, 'Condomínio Jardim das Acácias',
@@ -19,6 +20,9 @@ insert into COND (cond, nome, logo, remoto_senha, remoto_balancete, estrutu)
   null, null, 1);
 insert into COND (cond, nome, remoto_senha, remoto_balancete, estrutu)
   values (52, 'Edifício Senha Vazia', '', 8, 1);
+
+insert into COND (cond, nome, remoto_senha, remoto_balancete, estrutu)
+  values (53, 'Edifício Troca de Senha', 'antiga', 9, 1);
 
 insert into SUBCONTA values (5, 'R', '1', 'Receitas');
 insert into SUBCONTA values (5, 'R', '1.01', 'Receitas Ordinárias');
