@@ -37,7 +37,7 @@ const QColor kNavy(0, 0, 128);
 const QColor kRed(255, 0, 0);
 
 QFont PixelFont(int pixels, bool bold, bool underline = false) {
-    QFont font = QApplication::font();
+    QFont font = ScreenFont();
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setUnderline(underline);
@@ -77,6 +77,7 @@ TFIniciaRemoto::~TFIniciaRemoto() {
 void TFIniciaRemoto::BuildWindow() {
     setObjectName(QStringLiteral("FIniciaRemoto"));
     setWindowTitle(QStringLiteral("  Acesso Remoto (2015-02)"));
+    setFont(ScreenFont());
     Encerar1 = menuBar()->addAction(QStringLiteral("&Encerrar"));
     connect(Encerar1, &QAction::triggered, this,
             Guarded([this](bool) { Encerar1Click(Encerar1); }));

@@ -58,6 +58,7 @@ TFRemotoPesq::~TFRemotoPesq() = default;
 
 void TFRemotoPesq::BuildWindow() {
     setObjectName(QStringLiteral("FRemotoPesq"));
+    setFont(ScreenFont());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

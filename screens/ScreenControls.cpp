@@ -60,6 +60,8 @@ TStringGrid::TStringGrid(int columns, QWidget* parent) : QTableWidget(1, columns
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setWordWrap(false);
+    // Narrow columns show what fits rather than an ellipsis.
+    setTextElideMode(Qt::ElideNone);
     SetDefaultRowHeight(rowHeight_);
     StyleFixedRow();
 }
@@ -137,8 +139,15 @@ QImage BitmapFromBlob(const QByteArray& blob) {
     return QImage::fromData(data, "BMP");
 }
 
+QFont ScreenFont() {
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
 TDBImage::TDBImage(QWidget* parent) : QLabel(parent) {
-    setScaledContents(true);
+    setAlignment(Qt::AlignCenter);
 }
 
 void TDBImage::ShowBlob(const QByteArray& blob) {
