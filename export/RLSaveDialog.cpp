@@ -56,6 +56,8 @@ TRLSaveDialog::TRLSaveDialog(QWidget* parent, TRLSaveParams* params)
 void TRLSaveDialog::CreateControls() {
     const EngineMessages& m = Messages();
     setWindowTitle(m.Save);
+    // The windows' own face is not on these machines: its metric twin is.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);

@@ -97,11 +97,8 @@ void TRLSpoolFilter::DrawPage(TRLGraphicSurface& page) {
 }
 
 TRLSpoolFilter& SpoolFilter() {
-    static const auto filter = [] {
-        auto made = std::make_unique<TRLSpoolFilter>();
-        made->setObjectName(QStringLiteral("RLSpoolFilter"));
-        return made;
-    }();
+    // Nameless: the print dialog lists only print filters with a name.
+    static const auto filter = std::make_unique<TRLSpoolFilter>();
     return *filter;
 }
 
