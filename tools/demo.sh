@@ -13,7 +13,9 @@ if [ ! -x server/fbctl.sh ] && [ ! -f server/fbctl.sh ]; then
 fi
 export QUORVA_FB_ROOT="$PWD/build/firebird-demo"
 bash server/fbctl.sh start --demo
-trap 'bash server/fbctl.sh stop' EXIT
+# The program runs from build/app, so the stop names the script by its full path.
+FBCTL="$PWD/server/fbctl.sh"
+trap 'bash "$FBCTL" stop' EXIT
 
 if [ ! -x build/app/quorva ]; then
   echo "demo: the desktop program is not built yet; the demo server runs on 127.0.0.1:3051 until you press Enter."
@@ -21,4 +23,5 @@ if [ ! -x build/app/quorva ]; then
   exit 0
 fi
 export LANG=pt_BR.UTF-8
+# The program keeps the last condominium in torvikrm.ini in its current directory.
 cd build/app && ./quorva
