@@ -1,0 +1,49 @@
+#pragma once
+// The data module: the one database connection, the default transaction,
+// and the login state every screen and report shares. Created before any
+// window and destroyed after the last one.
+#include "IBDatabase.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+
+namespace DMod {
+// The server-side path of the database and the server's port.
+inline const char* const DatabasePath = "C:\\servidor\\KESTRO\\Dados\\Cond.FDB";
+constexpr int DatabasePort = 3051;
+// The host: QUORVA_DB_HOST when set, else the default built in.
+QString DatabaseHost();
+// host/3051:C:\servidor\KESTRO\Dados\Cond.FDB
+QString DatabaseName();
+inline const char* const ConnectionFailed = "Não foi possivel fazer conexão com o Banco de Dados.";
+} // namespace DMod
+
+class TDM : public QObject {
+    Q_OBJECT
+public:
+    // Creates the components (loading the client library, which raises its
+    // "not found" error when missing), then runs DataModuleCreate.
+    explicit TDM(QObject* owner = nullptr);
+    // Runs DataModuleDestroy.
+    ~TDM() override;
+
+    void DataModuleCreate(QObject* sender);
+    void DataModuleDestroy(QObject* sender);
+
+    TIBDatabase BDados;
+    TIBTransaction Transas;
+    // The report export filters belong here too, for the whole run:
+    // RLPDFFilter1 ("Documento PDF") and RLXLSFilter1 ("Planilha Excel"), so
+    // every preview offers both. They join when the save filters are wired
+    // into the program.
+
+    // Login state: zero at start, only ever overwritten.
+    std::int32_t CondLogado = 0;
+    std::int32_t CodBalancete = 0;
+    std::int32_t EstruturaCond = 0;
+    double MesAtual = 0; // the chosen month's first day; 0 when none
+};
+
+// The single instance, set while it exists.
+extern TDM* DM;

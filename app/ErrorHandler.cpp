@@ -1,0 +1,39 @@
+#include "ErrorHandler.h"
+
+#include "Exception.h"
+#include "MessageService.h"
+#include "RegionalSettings.h"
+
+#include <QEvent>
+
+bool Guard(const std::function<void()>& handler) noexcept {
+    // Showing the message must not raise again; should it, the error is
+    // dropped rather than let out into the event loop.
+    try {
+        try {
+            handler();
+            return true;
+        } catch (const Exception& e) {
+            MessageService::Current().ShowError(e.Message());
+        } catch (const std::exception& e) {
+            MessageService::Current().ShowError(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            MessageService::Current().ShowError(QStringLiteral("Erro desconhecido"));
+        }
+    } catch (...) {
+    }
+    return false;
+}
+
+bool TGuardedApplication::notify(QObject* receiver, QEvent* event) {
+    bool result = false;
+    Guard([&] { result = QApplication::notify(receiver, event); });
+    return result;
+}
+
+bool TGuardedApplication::event(QEvent* e) {
+    if (e->type() == QEvent::LocaleChange) {
+        RegionalSettings::Reload();
+    }
+    return QApplication::event(e);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Every message box of the program goes through here: a plain box with one
+// OK button. Tests put a recorder in its place and check the texts in order.
+#include <QString>
+
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    // An information box.
+    virtual void ShowMessage(const QString& text) = 0;
+    // The box of the general error handler.
+    virtual void ShowError(const QString& text) = 0;
+
+    // The service in use: the message box one unless a test set another.
+    static MessageService& Current();
+    // Replaces the service (nullptr: back to the message boxes). The caller
+    // keeps ownership and must restore it before the object dies.
+    static void SetCurrent(MessageService* service);
+};
+
+// Shorthand for MessageService::Current().ShowMessage(text).
+void ShowMessage(const QString& text);
