@@ -17,6 +17,7 @@ struct Services {
     std::mutex mutex;
     TRLProgressFactory progress;
     TRLPreviewOpener preview;
+    TRLPrintRunner print;
     TRLMessageSink message;
 };
 
@@ -63,6 +64,15 @@ bool OpenPreview(TRLGraphicStorage* pages, const TRLPreviewOptions& options) {
     }
     opener(pages, options);
     return true;
+}
+
+void SetPrintRunner(TRLPrintRunner runner) {
+    Put(&Services::print, std::move(runner));
+}
+
+bool RunPrint(TRLGraphicStorage* pages, TRLCustomReport* report) {
+    const auto runner = Get(&Services::print);
+    return runner && runner(pages, report);
 }
 
 void SetMessageSink(TRLMessageSink sink) {

@@ -33,6 +33,9 @@ struct TRLProgressRequest {
 using TRLProgressFactory = std::function<std::unique_ptr<TRLProgress>(const TRLProgressRequest&)>;
 using TRLPreviewOpener = std::function<void(TRLGraphicStorage* pages, const TRLPreviewOptions&)>;
 using TRLMessageSink = std::function<void(const QString& text)>;
+// Prints prepared pages: the print dialog and the print filter live above the
+// engine core. True when the pages were printed.
+using TRLPrintRunner = std::function<bool(TRLGraphicStorage* pages, TRLCustomReport* report)>;
 
 namespace RLEngineServices {
 
@@ -43,6 +46,10 @@ std::unique_ptr<TRLProgress> CreateProgress(const TRLProgressRequest& request);
 void SetPreviewOpener(TRLPreviewOpener opener);
 // False when no preview window is registered.
 bool OpenPreview(TRLGraphicStorage* pages, const TRLPreviewOptions& options);
+
+void SetPrintRunner(TRLPrintRunner runner);
+// False when no print run is registered.
+bool RunPrint(TRLGraphicStorage* pages, TRLCustomReport* report);
 
 void SetMessageSink(TRLMessageSink sink);
 void ShowMessage(const QString& text);

@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TDataSet;
@@ -27,6 +28,9 @@ class TRLCustomPager;
 class TRLCustomSkipper;
 class TRLCustomFilter;     // defined by the export layer
 class TRLExpressionParser; // not used by the program's reports
+class TRLProgress;
+class TRLReportGenerator;
+struct TRLSiteRun;
 
 // A read/write property with a plain getter and setter.
 #define RL_PROPERTY(Type, Name, Default)                                                           \
@@ -110,6 +114,7 @@ enum TRLInfoType {
     itCopyNo,
 };
 enum TRLPreviewDefaults { pdUseDefaults, pdIgnoreDefaults };
+enum TRLReportState { rsIdle, rsPreparing, rsClosing, rsReady };
 enum TRLFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TRLWindowPosition {
     poDesigned,
@@ -429,8 +434,13 @@ public:
     explicit TRLCustomMultiLine(QObject* parent = nullptr);
     RL_PROPERTY(bool, WordWrap, true)
     RL_PROPERTY(bool, IntegralHeight, false)
+    // The text last printed (after the BeforePrint handler), which sizing
+    // and drawing break into lines.
+    RL_PROPERTY(QString, Caption, QString())
 public:
     TRLBeforeTextEvent BeforePrint;
+    // With AutoSize: the width stays, the height is one line of "A" per line.
+    void CalcSize(int& width, int& height) const override;
 };
 
 class TRLCustomMemo : public TRLCustomMultiLine {
@@ -479,7 +489,8 @@ private:
 // A container with its own page surface, background, gradient and margins.
 class TRLCustomSite : public TRLCustomControl {
 public:
-    explicit TRLCustomSite(QObject* parent = nullptr) : TRLCustomControl(parent) {}
+    explicit TRLCustomSite(QObject* parent = nullptr);
+    ~TRLCustomSite() override;
     TRLMargins& Margins() { return margins_; }
     const TRLMargins& Margins() const { return margins_; }
     TRLMargins& InsideMargins() { return insideMargins_; }
@@ -494,6 +505,9 @@ public:
     TRect SiteClientRect() const;
     // Lays the children out by their Align values.
     void AlignControls();
+    // Bookkeeping of the page generation (surface, cursor, printed band
+    // types), created on first use and reset by each Prepare.
+    TRLSiteRun& Run();
 
 protected:
     void BoundsChanged(const TRect& old) override;
@@ -505,6 +519,7 @@ private:
     TRLMargins insideMargins_;
     TRLBackground background_;
     TRLDegradeEffect degrade_;
+    std::unique_ptr<TRLSiteRun> run_;
 };
 
 class TRLCustomBandSet : public TRLCustomSite {
@@ -583,6 +598,20 @@ public:
     TRLOnDataCountEvent OnDataCount;
     TRLOnDataRecordEvent OnDataRecord;
     TRLOnNeedDataEvent OnNeedData;
+
+    // Where the walk through the data stands (1-based counters).
+    int RecNo() const { return recNo_; }
+    int CopyNo() const { return copyNo_; }
+    bool DataEof() const { return eof_; }
+    TRLRecordAction RecordAction() const { return recordAction_; }
+
+private:
+    friend class TRLReportGenerator;
+    int recNo_ = 1;
+    int copyNo_ = 1;
+    bool eof_ = true;
+    TRLRecordAction recordAction_ = raUseIt;
+    bool advanced_ = false;
 };
 
 class TRLCustomReport : public TRLCustomSkipper {
@@ -618,10 +647,39 @@ public:
     // Page size from the page setup: round(mm * 96 / 25.4), halves to even.
     void PageSetupChanged();
 
+    // Generates every page into Pages(). False when BeforePrint refused,
+    // the run was cancelled, a chained NextReport failed, or an error
+    // occurred (which has then been shown in one message box).
+    bool Prepare();
+    // Prepares (always, with ForcePrepare) and shows the pages: handed to
+    // the given preview control, or to the registered preview window.
+    bool Preview();
+    bool Preview(const std::function<void(TRLGraphicStorage*)>& previewControl);
+    // Prepares when needed and hands the pages to the registered print run.
+    bool Print();
+
+    TRLReportState ReportState() const { return state_; }
+    bool Canceled() const { return canceled_; }
+    // Asks a running Prepare to stop; it stores the last page and fails.
+    void Cancel() { canceled_ = true; }
+    // Number of the page being generated: FirstPageNumber + pages stored.
+    int PageNumber() const { return FirstPageNumber() + pagesStored_; }
+    // When the last Prepare started (days since 30 December 1899, read
+    // from DateTime::Now, which tests pin).
+    double GenerationTime() const { return generationTime_; }
+
 private:
+    friend class TRLReportGenerator;
     TRLPageSetup pageSetup_{this};
     TRLPreviewOptions previewOptions_;
     TRLGraphicStorage* pages_;
+    TRLReportState state_ = rsIdle;
+    bool canceled_ = false;
+    bool pendingBreak_ = false;
+    double generationTime_ = 0;
+    int pagesStored_ = 0;
+    std::shared_ptr<TRLGraphicSurface> pageSurface_;
+    TRLProgress* progress_ = nullptr;
 };
 
 // The classes the report forms place.

@@ -1,0 +1,77 @@
+#pragma once
+// Private to the engine (and its tests): the bookkeeping of a page
+// generation, and the printable controls' texts, sizes and drawing that the
+// generation calls.
+#include "RLReport.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class TField;
+
+// What one site (band, group, report) keeps while pages are generated.
+// Every site draws into its own surface in its own coordinates; PrintBounds
+// says where that surface goes in the parent's surface.
+struct TRLSiteRun {
+    std::unique_ptr<TRLGraphicSurface> Surface; // OwnSurface, reused between prints
+    TRect PrintBounds;
+    bool Opened = false;
+
+    // Tree facts, found once per Prepare.
+    TRLCustomSite* ParentSite = nullptr;
+    TRLCustomPager* ParentPager = nullptr;
+    std::vector<TRLCustomControl*> PlainControls; // children that are not bands or pagers
+
+    // Pagers.
+    int CursorY = 0;
+    bool HasData = false;
+    TRLBandTypes PrintedTypes = 0;
+    int BandCount = 0;
+    int DetailsPrinted = 0;
+    std::array<std::vector<TRLCustomBand*>, btFooter + 1> SortedBands;
+    std::vector<TRLCustomGroup*> Groups; // child groups in child order
+    const TRLCustomControl* BreakingBand = nullptr;
+    bool Completing = false;
+    bool OpenedInInstance = false;
+    bool Continues = false; // this page part continues one of an earlier page
+    TRect SavedBounds;
+
+    // Groups.
+    QString LastKey;
+    bool BreakFlag = false;
+    std::vector<TField*> KeyFields;
+    bool KeyFieldsFound = false;
+
+    // Bands.
+    int CarbonCopy = 0;     // 0-based copy being printed
+    bool BrokeOnce = false; // a page was broken for this print already
+};
+
+// One line of a multi-line text, and whether wrapping (not a carriage
+// return or the end of the text) ended it.
+struct TRLTextLine {
+    QString Text;
+    bool Wrapped = false;
+};
+
+// Cuts text into lines no wider than maxWidth (spaces count one space,
+// tabs eight; the first word of a line is always kept; CR ends a line and a
+// LF right after it is skipped; a lone LF is an ordinary character).
+std::vector<TRLTextLine> RLBreakLines(const TRLFont& font, const QString& text, int maxWidth);
+
+// The text a control prints now: its data while its report generates, its
+// design text otherwise. Empty while its pager completes or the record is
+// kept blank.
+QString RLControlText(const TRLCustomControl* control);
+// What a control shows outside generation (never printed).
+QString RLDesignText(const TRLCustomControl* control);
+
+// Asks a plain control whether it prints, takes its text, adjusts its size
+// and draws it into its site's surface.
+void RLPrintControl(TRLCustomControl* control, TRLGraphicSurface& surface);
+
+// Whether a site draws anything around its content.
+bool RLHasDecorations(const TRLCustomSite* site);
+// Fill or gradient, background picture and borders of a site at r.
+void RLDrawSiteDecorations(const TRLCustomSite* site, TRLGraphicSurface& surface, const TRect& r);
