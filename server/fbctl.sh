@@ -10,12 +10,15 @@
 #
 # Environment:
 #   QUORVA_FB_ROOT   the instance's directory (default: <tree>/build/firebird)
-#   QUORVA_FB_PORT   the TCP port on 127.0.0.1 (default: 3051)
+#   QUORVA_DB_HOST   the loopback address the server binds to and is reached
+#                    at (default: 127.0.0.1); the program reads the same one
+#   QUORVA_FB_PORT   the TCP port (default: 3051)
 #   QUORVA_DEMO_SCALE  size of the demo data, see server/demo.py (default: 1)
 set -euo pipefail
 
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="${QUORVA_FB_ROOT:-$HERE/../build/firebird}"
+HOST="${QUORVA_DB_HOST:-127.0.0.1}"
 PORT="${QUORVA_FB_PORT:-3051}"
 SCALE="${QUORVA_DEMO_SCALE:-1}"
 PASSWORD=vetrasomi
@@ -36,7 +39,7 @@ die() { say "$*"; exit 1; }
 # directory named by FIREBIRD; the lock files go where FIREBIRD_LOCK says.
 fbenv() { FIREBIRD="$ROOT" FIREBIRD_LOCK="$ROOT/lock" "$@"; }
 
-port_open() { (exec 3<>"/dev/tcp/127.0.0.1/$PORT") 2>/dev/null; }
+port_open() { (exec 3<>"/dev/tcp/$HOST/$PORT") 2>/dev/null; }
 
 pid_alive() { [ -n "${1:-}" ] && kill -0 "$1" 2>/dev/null; }
 
@@ -74,7 +77,7 @@ create_instance() {
   ln -sf "$FB_LIB/firebird.msg" "$ROOT/firebird.msg"
   cat >"$ROOT/firebird.conf" <<CONF
 RemoteServicePort = $PORT
-RemoteBindAddress = 127.0.0.1
+RemoteBindAddress = $HOST
 SecurityDatabase = $ROOT/security3.fdb
 CONF
   # The alias is matched exactly and must not be quoted.
@@ -98,11 +101,11 @@ start_server() {
   pid="$(our_pid)"
   if [ -z "$pid" ]; then pid="$(adopt_listener)"; fi
   if [ -n "$pid" ]; then
-    say "server already running (pid $pid) on 127.0.0.1:$PORT"
+    say "server already running (pid $pid) on $HOST:$PORT"
     return
   fi
   if port_open; then
-    die "127.0.0.1:$PORT is taken by a process that is not this instance ($ROOT)"
+    die "$HOST:$PORT is taken by a process that is not this instance ($ROOT)"
   fi
   rm -f "$ROOT"/lock/* 2>/dev/null || true
   # Started straight from this shell so that $! is the server itself.
@@ -112,7 +115,7 @@ start_server() {
   local i
   for i in $(seq 1 300); do
     if port_open; then
-      say "server started (pid $pid) on 127.0.0.1:$PORT"
+      say "server started (pid $pid) on $HOST:$PORT"
       return
     fi
     pid_alive "$pid" || die "the server exited at once (see $LOG)"
@@ -125,7 +128,7 @@ isql_remote() {
   fbenv "$ISQL" -q -b -ch UTF8 -user SYSDBA -password "$PASSWORD" "$@"
 }
 
-db_url() { echo "127.0.0.1/$PORT:$ALIAS"; }
+db_url() { echo "$HOST/$PORT:$ALIAS"; }
 
 drop_database() {
   local i
@@ -221,7 +224,7 @@ case "${1:-}" in
   stop) cmd_stop ;;
   status)
     pid="$(our_pid)"
-    if [ -n "$pid" ]; then echo "running (pid $pid) on 127.0.0.1:$PORT"; else echo "not running"; exit 1; fi
+    if [ -n "$pid" ]; then echo "running (pid $pid) on $HOST:$PORT"; else echo "not running"; exit 1; fi
     ;;
   *) echo "usage: $0 start [--fixtures|--demo] | stop | status" >&2; exit 2 ;;
 esac
