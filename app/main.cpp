@@ -3,11 +3,28 @@
 #include "DMod.h"
 #include "ErrorHandler.h"
 #include "Exception.h"
+#include "IniciaRemoto.h"
 #include "MessageService.h"
 #include "RegionalSettings.h"
 
-#include <cstdio>
+#include <QEvent>
 #include <memory>
+
+namespace {
+
+// Ends the message loop when the window it watches is closed.
+class QuitOnClose final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close) {
+            QCoreApplication::quit();
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     TGuardedApplication app(argc, argv);
@@ -23,10 +40,17 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // The start screen (FIniciaRemoto) is created here and the message loop
-    // runs until it closes; it is destroyed before the data module. Until it
-    // exists the program stops once the data module is ready.
-    std::fprintf(stderr, "quorva: data module ready (%s)\n",
-                 dm->BDados.Connected() ? "connected" : "not connected");
-    return 0;
+    // The start screen is the main window: the program ends when it is
+    // closed, not when it hides behind the selection screen. It is
+    // destroyed before the data module, so it can still write back the
+    // remembered condominium while the connection exists.
+    QApplication::setQuitOnLastWindowClosed(false);
+    auto start = std::make_unique<TFIniciaRemoto>();
+    QuitOnClose quit;
+    start->installEventFilter(&quit);
+    start->show();
+    const int result = app.exec();
+    start.reset();
+    dm.reset();
+    return result;
 }

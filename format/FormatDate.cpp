@@ -478,6 +478,20 @@ bool TryParseDateTime(const QString& text, double& value, const RegionalSettings
     return false;
 }
 
+bool TryParseDate(const QString& text, double& value) {
+    return TryParseDate(text, value, RegionalSettings::Current());
+}
+
+bool TryParseDate(const QString& text, double& value, const RegionalSettings& settings) {
+    Scanner scanner(text, settings);
+    double date = 0;
+    if (scanner.Date(date) && scanner.AtEnd()) {
+        value = date;
+        return true;
+    }
+    return false;
+}
+
 double ParseDateTime(const QString& text) {
     return ParseDateTime(text, RegionalSettings::Current());
 }

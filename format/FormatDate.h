@@ -17,6 +17,10 @@ QString FormatDateText(const QString& pattern, double value, const RegionalSetti
 double ParseDateTime(const QString& text);
 double ParseDateTime(const QString& text, const RegionalSettings& settings);
 
+// A date alone, without a time after it: false when the text is anything else.
+bool TryParseDate(const QString& text, double& value);
+bool TryParseDate(const QString& text, double& value, const RegionalSettings& settings);
+
 // The same, without raising: false when the text is not a date and time.
 bool TryParseDateTime(const QString& text, double& value);
 bool TryParseDateTime(const QString& text, double& value, const RegionalSettings& settings);

@@ -18,10 +18,18 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QUrl>
 
 TFIniciaRemoto* FIniciaRemoto = nullptr;
+
+// The picture lives in this static library's resources, which the linker
+// keeps only when something refers to them.
+static void InitScreenResources() {
+    Q_INIT_RESOURCE(screens);
+}
 
 namespace {
 
@@ -29,7 +37,7 @@ const QColor kNavy(0, 0, 128);
 const QColor kRed(255, 0, 0);
 
 QFont PixelFont(int pixels, bool bold, bool underline = false) {
-    QFont font = QApplication::font();
+    QFont font = ScreenFont();
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setUnderline(underline);
@@ -44,6 +52,7 @@ void SetTextColor(QWidget* w, const QColor& color) {
 
 // The firm's picture, kept with the program as a JPEG.
 QPixmap FirmPicture() {
+    InitScreenResources();
     QImageReader reader(QStringLiteral(":/screens/quorva.jpg"), "jpeg");
     return QPixmap::fromImage(reader.read());
 }
@@ -68,8 +77,10 @@ TFIniciaRemoto::~TFIniciaRemoto() {
 void TFIniciaRemoto::BuildWindow() {
     setObjectName(QStringLiteral("FIniciaRemoto"));
     setWindowTitle(QStringLiteral("  Acesso Remoto (2015-02)"));
+    setFont(ScreenFont());
     Encerar1 = menuBar()->addAction(QStringLiteral("&Encerrar"));
-    connect(Encerar1, &QAction::triggered, this, Guarded([this](bool) { Encerar1Click(Encerar1); }));
+    connect(Encerar1, &QAction::triggered, this,
+            Guarded([this](bool) { Encerar1Click(Encerar1); }));
 
     auto* client = new QWidget(this);
     setCentralWidget(client);
@@ -119,8 +130,8 @@ void TFIniciaRemoto::BuildWindow() {
     BitBtn1->setGeometry(100, 86, 100, 30);
     Panel1->hide();
 
-    Label4 = new QLabel(QStringLiteral("Desenvolvido por Exemplo Sistemas - www.example.com"),
-                        client);
+    Label4 =
+        new QLabel(QStringLiteral("Desenvolvido por Exemplo Sistemas - www.example.com"), client);
     Label4->setGeometry(0, 462, width, 18);
     Label4->setAlignment(Qt::AlignCenter);
     Label4->setFont(PixelFont(11, true, true));
@@ -181,7 +192,9 @@ void TFIniciaRemoto::showEvent(QShowEvent* event) {
     }
 }
 
-void TFIniciaRemoto::FormShow(QObject*) { Timer1.start(); }
+void TFIniciaRemoto::FormShow(QObject*) {
+    Timer1.start();
+}
 
 void TFIniciaRemoto::SetStatus(const QString& text, const QColor& color) {
     SetTextColor(StaticText1, color);
@@ -260,8 +273,7 @@ void TFIniciaRemoto::BitBtn1Click(QObject*) {
                QString::number(cond));
     SQL.ExecQuery();
     // Letter case does not matter, accented letters included; blanks do.
-    if (Win1252::AnsiUpperCase(SQL.Fields(0).AsString()) !=
-        Win1252::AnsiUpperCase(Edit2->text())) {
+    if (Win1252::AnsiUpperCase(SQL.Fields(0).AsString()) != Win1252::AnsiUpperCase(Edit2->text())) {
         ShowMessage(QStringLiteral("Senha inválida para o Login."));
         SQL.Close();
         Edit2->setFocus(Qt::OtherFocusReason);
@@ -283,7 +295,9 @@ void TFIniciaRemoto::Label4Click(QObject*) {
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(IniciaRemoto::CreditUrl)));
 }
 
-void TFIniciaRemoto::Encerar1Click(QObject*) { close(); }
+void TFIniciaRemoto::Encerar1Click(QObject*) {
+    close();
+}
 
 void TFIniciaRemoto::FormDestroy(QObject*) {
     if (DM != nullptr && DM->CondLogado > 0 && Ini) {

@@ -15,4 +15,6 @@ void ShowModal(QDialog& form) {
     form.hide();
 }
 
-void SetModalRunner(ModalRunner r) { runner = std::move(r); }
+void SetModalRunner(ModalRunner r) {
+    runner = std::move(r);
+}

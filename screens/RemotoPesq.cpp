@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -38,7 +39,7 @@ QPushButton* Button(const QString& text, QStyle::StandardPixmap glyph, const QSt
 }
 
 bool ReadDate(const TMaskEdit* field, double& date) {
-    return TryParseDateTime(field->Text(), date);
+    return TryParseDate(field->Text(), date);
 }
 
 } // namespace
@@ -57,6 +58,7 @@ TFRemotoPesq::~TFRemotoPesq() = default;
 
 void TFRemotoPesq::BuildWindow() {
     setObjectName(QStringLiteral("FRemotoPesq"));
+    setFont(ScreenFont());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -117,24 +119,26 @@ void TFRemotoPesq::BuildPanel1() {
     MaskEdit3->setGeometry(180, 10, 90, 24);
     PageControl1->setCurrentWidget(TabSheet1);
 
-    Btn_Imprime_Pedido = Button(QStringLiteral("Gerar Relatório"), QStyle::SP_FileDialogContentsView,
-                                QStringLiteral("Imprime Pedido"), Panel1);
+    Btn_Imprime_Pedido =
+        Button(QStringLiteral("Gerar Relatório"), QStyle::SP_FileDialogContentsView,
+               QStringLiteral("Imprime Pedido"), Panel1);
     Btn_Imprime_Pedido->setGeometry(314, 8, 144, 68);
     Btn_Imprime_Pedido->setCursor(Qt::PointingHandCursor);
     Btn_Confirma_Pedido =
         Button(QStringLiteral("Selecionar todas as contas"), QStyle::SP_DialogApplyButton,
                QStringLiteral("Confirma Operação Corrente"), Panel1);
     Btn_Confirma_Pedido->setGeometry(464, 8, 154, 32);
-    Btn_Cancela_Pedido = Button(QStringLiteral("Desmarcar as contas"), QStyle::SP_DialogCancelButton,
-                                QStringLiteral("Cancela Operação Corrente"), Panel1);
+    Btn_Cancela_Pedido =
+        Button(QStringLiteral("Desmarcar as contas"), QStyle::SP_DialogCancelButton,
+               QStringLiteral("Cancela Operação Corrente"), Panel1);
     Btn_Cancela_Pedido->setGeometry(464, 44, 154, 32);
 }
 
 void TFRemotoPesq::BuildPanel3() {
-    RadioGroup1 = new TRadioGroup(QStringLiteral(" Escolha o tipo de Contas "),
-                                  {QStringLiteral("Receitas"), QStringLiteral("Despesas"),
-                                   QStringLiteral("Todas")},
-                                  3, Panel3);
+    RadioGroup1 = new TRadioGroup(
+        QStringLiteral(" Escolha o tipo de Contas "),
+        {QStringLiteral("Receitas"), QStringLiteral("Despesas"), QStringLiteral("Todas")}, 3,
+        Panel3);
     RadioGroup1->setGeometry(6, 2, 226, 54);
     RadioGroup1->SetItemIndex(1);
     RadioGroup2 = new TRadioGroup(QStringLiteral(" Escolha o Grau da Conta"),
@@ -143,9 +147,9 @@ void TFRemotoPesq::BuildPanel3() {
                                   4, Panel3);
     RadioGroup2->setGeometry(238, 2, 284, 54);
     RadioGroup2->SetItemIndex(1);
-    Btn_Importa_Registro = Button(QStringLiteral("Buscar Contas"), QStyle::SP_BrowserReload,
-                                  QStringLiteral("Pedidos de Compras gerados para Encomenda"),
-                                  Panel3);
+    Btn_Importa_Registro =
+        Button(QStringLiteral("Buscar Contas"), QStyle::SP_BrowserReload,
+               QStringLiteral("Pedidos de Compras gerados para Encomenda"), Panel3);
     Btn_Importa_Registro->setGeometry(528, 12, 90, 36);
     Btn_Importa_Registro->hide();
 }
@@ -248,8 +252,8 @@ void TFRemotoPesq::CarregaContas() {
     SG->SetRowCount(2);
     WriteHeader();
 
-    static const std::array<const char*, 3> kTipos = {
-        " where tipo = 'R' ", " where tipo = 'D' ", " where ((tipo = 'R') or (tipo = 'D')) "};
+    static const std::array<const char*, 3> kTipos = {" where tipo = 'R' ", " where tipo = 'D' ",
+                                                      " where ((tipo = 'R') or (tipo = 'D')) "};
     QString text = QStringLiteral("select tipo,subconta,nome from subconta ");
     const int tipo = RadioGroup1->ItemIndex();
     if (tipo >= 0 && tipo < 3) {
@@ -339,7 +343,9 @@ void TFRemotoPesq::Btn_Cancela_PedidoClick(QObject*) {
     }
 }
 
-void TFRemotoPesq::MaskEdit1Enter(QObject*) { mesNaEntrada_ = MaskEdit1->Text(); }
+void TFRemotoPesq::MaskEdit1Enter(QObject*) {
+    mesNaEntrada_ = MaskEdit1->Text();
+}
 
 void TFRemotoPesq::MaskEdit1Exit(QObject*) {
     const QString text = MaskEdit1->Text();
@@ -352,7 +358,7 @@ void TFRemotoPesq::MaskEdit1Exit(QObject*) {
     }
     DM->MesAtual = 0;
     double mes = 0;
-    if (!TryParseDateTime(QStringLiteral("01/") + text, mes)) {
+    if (!TryParseDate(QStringLiteral("01/") + text, mes)) {
         ShowMessage(RemotoPesq::MesInvalido);
         FocusField(MaskEdit1);
         return;
@@ -471,8 +477,14 @@ void TFRemotoPesq::Btn_Imprime_PedidoClick(QObject*) {
     ReportEntries::ImprimeBalancete(this, Entrega);
 }
 
-void TFRemotoPesq::Inadimplncia1Click(QObject*) { ReportEntries::ImprimeInadimplencia(this); }
+void TFRemotoPesq::Inadimplncia1Click(QObject*) {
+    ReportEntries::ImprimeInadimplencia(this);
+}
 
-void TFRemotoPesq::Compromissado1Click(QObject*) { ReportEntries::ImprimeCompromissados(this); }
+void TFRemotoPesq::Compromissado1Click(QObject*) {
+    ReportEntries::ImprimeCompromissados(this);
+}
 
-void TFRemotoPesq::Encerrar1Click(QObject*) { close(); }
+void TFRemotoPesq::Encerrar1Click(QObject*) {
+    close();
+}

@@ -7,9 +7,15 @@ Listing inadimplencia;
 Listing compromissados;
 } // namespace
 
-void SetImprimeBalancete(Balancete entry) { balancete = std::move(entry); }
-void SetImprimeInadimplencia(Listing entry) { inadimplencia = std::move(entry); }
-void SetImprimeCompromissados(Listing entry) { compromissados = std::move(entry); }
+void SetImprimeBalancete(Balancete entry) {
+    balancete = std::move(entry);
+}
+void SetImprimeInadimplencia(Listing entry) {
+    inadimplencia = std::move(entry);
+}
+void SetImprimeCompromissados(Listing entry) {
+    compromissados = std::move(entry);
+}
 
 void ImprimeBalancete(QWidget* owner, const TBalanceteInputs& inputs) {
     if (balancete) {

@@ -9,13 +9,13 @@ class QWidget;
 
 // What "Gerar Relatório" hands to the balance report, set just before it runs.
 struct TBalanceteInputs {
-    QString TipoPeriodo;  // "mês" or "período"
-    double DataIni = 0;   // the start date field
-    double DataFim = 0;   // the end date field
-    int TipoConta = 0;    // 0 Receitas, 1 Despesas, 2 Todas
-    int GrauConta = 0;    // 0 to 3: codes of 1, 4, 7 or 10 characters
+    QString TipoPeriodo; // "mês" or "período"
+    double DataIni = 0;  // the start date field
+    double DataFim = 0;  // the end date field
+    int TipoConta = 0;   // 0 Receitas, 1 Despesas, 2 Todas
+    int GrauConta = 0;   // 0 to 3: codes of 1, 4, 7 or 10 characters
     bool AlgumasContas = false;
-    QString ContasSel;    // '1.01','2.01' when only some accounts are chosen
+    QString ContasSel; // '1.01','2.01' when only some accounts are chosen
 };
 
 namespace ReportEntries {

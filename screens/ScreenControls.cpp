@@ -43,7 +43,9 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int c
     });
 }
 
-int TRadioGroup::ItemIndex() const { return buttons_.checkedId(); }
+int TRadioGroup::ItemIndex() const {
+    return buttons_.checkedId();
+}
 
 void TRadioGroup::SetItemIndex(int index) {
     if (QAbstractButton* button = buttons_.button(index)) {
@@ -58,6 +60,8 @@ TStringGrid::TStringGrid(int columns, QWidget* parent) : QTableWidget(1, columns
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setWordWrap(false);
+    // Narrow columns show what fits rather than an ellipsis.
+    setTextElideMode(Qt::ElideNone);
     SetDefaultRowHeight(rowHeight_);
     StyleFixedRow();
 }
@@ -135,7 +139,16 @@ QImage BitmapFromBlob(const QByteArray& blob) {
     return QImage::fromData(data, "BMP");
 }
 
-TDBImage::TDBImage(QWidget* parent) : QLabel(parent) { setScaledContents(true); }
+QFont ScreenFont() {
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+TDBImage::TDBImage(QWidget* parent) : QLabel(parent) {
+    setAlignment(Qt::AlignCenter);
+}
 
 void TDBImage::ShowBlob(const QByteArray& blob) {
     image_ = BitmapFromBlob(blob);
@@ -219,8 +232,8 @@ void OnContainerExit(QWidget* container, std::function<void()> handler) {
     // is seen here as a move that did not leave.
     QObject::connect(qApp, &QApplication::focusChanged, container,
                      [container, handler = std::move(handler)](QWidget* from, QWidget* to) {
-                         if (Inside(container, from) && to != nullptr &&
-                             !Inside(container, to) && to->window() == container->window() &&
+                         if (Inside(container, from) && to != nullptr && !Inside(container, to) &&
+                             to->window() == container->window() &&
                              container->window()->isVisible()) {
                              Guard(handler);
                          }

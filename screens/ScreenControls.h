@@ -4,6 +4,7 @@
 // a fixed header row, a picture fed from a bitmap blob, and focus enter/exit
 // hooks that fire only when the focus moves between controls of the window.
 #include <QButtonGroup>
+#include <QFont>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -58,12 +59,16 @@ private:
     int rowHeight_ = 17;
 };
 
+// The screens' text font: the sans face the forms were laid out for, at
+// 11 pixels, so every caption fits its control as designed.
+QFont ScreenFont();
+
 // The picture of a bitmap blob: a Windows bitmap file image, possibly behind
 // an 8-byte picture header (count 1, type 0x0100, size of the rest). An empty
 // or unreadable blob gives a null image.
 QImage BitmapFromBlob(const QByteArray& blob);
 
-// A label that shows a blob's bitmap, stretched to its size, or nothing.
+// A label that shows a blob's bitmap at its own size, centred, or nothing.
 class TDBImage : public QLabel {
 public:
     explicit TDBImage(QWidget* parent);

@@ -36,11 +36,15 @@ bool Resolve(const QString& host, int port, sockaddr_in& address) {
     return true;
 }
 
-QString ErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString ErrorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 } // namespace
 
-TTcpClient::~TTcpClient() { Disconnect(); }
+TTcpClient::~TTcpClient() {
+    Disconnect();
+}
 
 void TTcpClient::Disconnect() {
     if (fd_ >= 0) {

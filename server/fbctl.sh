@@ -174,6 +174,11 @@ cmd_start() {
     --fixtures)
       recreate_database
       load_file "$HERE/fixtures.sql"
+      # Further fixture sets (fixtures-<area>.sql) add rows of their own.
+      local extra
+      for extra in "$HERE"/fixtures-*.sql; do
+        [ -f "$extra" ] && load_file "$extra"
+      done
       say "database loaded with the test fixtures"
       ;;
     --demo)

@@ -214,6 +214,20 @@ TEST_F(DateParse, InvalidTextsFail) {
     EXPECT_EQ(value, 7);
 }
 
+TEST_F(DateParse, DateAloneRefusesATimeAfterIt) {
+    double value = 7;
+    EXPECT_TRUE(TryParseDate(QStringLiteral(" 10/03/2014 "), value));
+    EXPECT_EQ(value, DateTime::EncodeDate(2014, 3, 10));
+    EXPECT_TRUE(TryParseDate(QStringLiteral("1 /3 /2014"), value));
+    EXPECT_EQ(value, DateTime::EncodeDate(2014, 3, 1));
+    value = 7;
+    for (const char* text :
+         {"10/03/20 4", "10/03/2014 12:00", "10/03/", "10/03/    ", "12:00", "", "  /  /    "}) {
+        EXPECT_FALSE(TryParseDate(QString::fromLatin1(text), value)) << text;
+    }
+    EXPECT_EQ(value, 7);
+}
+
 TEST_F(DateParse, RoundTripsWhatFormatWrites) {
     const QString pattern = QStringLiteral("dd/mm/yyyy hh:nn:ss,zzz");
     // Before 30 December 1899 the time is subtracted from the date.

@@ -1,0 +1,112 @@
+#pragma once
+// Shared pieces of the screen tests: the message recorder, Brazilian
+// regional settings, a scratch current directory for "torvikrm.ini", and a
+// modal runner that hands the open window to the test.
+#include "FormatTestSupport.h"
+#include "MessageService.h"
+#include "ModalForm.h"
+#include "RegionalSettings.h"
+
+#include <QDir>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <ostream>
+
+// Readable texts in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace ScreenTest {
+
+// Stands in for the message boxes and keeps every text, in order, marked
+// "msg: " or "error: ".
+class Messages final : public MessageService {
+public:
+    Messages() { MessageService::SetCurrent(this); }
+    ~Messages() override { MessageService::SetCurrent(nullptr); }
+    Messages(const Messages&) = delete;
+    Messages& operator=(const Messages&) = delete;
+    void ShowMessage(const QString& text) override { texts << QStringLiteral("msg: ") + text; }
+    void ShowError(const QString& text) override { texts << QStringLiteral("error: ") + text; }
+    // The texts so far, emptied.
+    QStringList Take() {
+        QStringList out = texts;
+        texts.clear();
+        return out;
+    }
+    QStringList texts;
+};
+
+// Sets an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+        qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        if (had_) {
+            qputenv(name_, old_);
+        } else {
+            qunsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
+};
+
+// Brazilian separators and date patterns for the whole scope.
+class Brazilian {
+public:
+    Brazilian() : old_(RegionalSettings::Current()) {
+        RegionalSettings::SetCurrent(BrazilianSettings());
+    }
+    ~Brazilian() { RegionalSettings::SetCurrent(old_); }
+    Brazilian(const Brazilian&) = delete;
+    Brazilian& operator=(const Brazilian&) = delete;
+
+private:
+    RegionalSettings old_;
+};
+
+// Makes a fresh empty directory the current one for the scope.
+class ScratchDir {
+public:
+    ScratchDir() : old_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+    ~ScratchDir() { QDir::setCurrent(old_); }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    QString Path() const { return dir_.path(); }
+    QString File(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+    QString old_;
+};
+
+// Runs the function with each modal window while it is open.
+class ModalDriver {
+public:
+    explicit ModalDriver(std::function<void(QDialog&)> drive) {
+        SetModalRunner([this, drive = std::move(drive)](QDialog& form) {
+            ++shown;
+            drive(form);
+        });
+    }
+    ~ModalDriver() { SetModalRunner({}); }
+    ModalDriver(const ModalDriver&) = delete;
+    ModalDriver& operator=(const ModalDriver&) = delete;
+    int shown = 0;
+};
+
+// Reads a whole file as Latin-1 text (the INI file is Windows-1252).
+QString ReadText(const QString& path);
+
+} // namespace ScreenTest
