@@ -523,6 +523,11 @@ void RLPrintControl(TRLCustomControl* c, TRLGraphicSurface& s) {
         if (!printIt) {
             return;
         }
+        // A label's caption is its own text: an empty text printed for a
+        // blank record must not wipe it for the records that follow.
+        const bool keepCaption = label && Blank(c) && !dynamic_cast<TRLCustomDBText*>(c) &&
+                                 !dynamic_cast<TRLCustomSystemInfo*>(c);
+        const QString caption = label ? label->Caption() : QString();
         if (label) {
             label->SetCaption(text);
         } else {
@@ -534,6 +539,9 @@ void RLPrintControl(TRLCustomControl* c, TRLGraphicSurface& s) {
             DrawLabel(label, s);
         } else {
             DrawMemo(memo, s);
+        }
+        if (keepCaption) {
+            label->SetCaption(caption);
         }
     }
     if (c->AfterPrint) {
