@@ -51,13 +51,14 @@ our_pid() {
   fi
 }
 
-# A server left listening by an earlier run of this same root (its pid file
+# A server left running by an earlier run of this same root (its pid file
 # lost or stale) is recognised by the FIREBIRD variable it was started with.
 adopt_listener() {
-  local pids pid
-  pids="$(ss -ltnpH "sport = :$PORT" 2>/dev/null | grep -o 'pid=[0-9]*' | cut -d= -f2 | sort -u)"
-  for pid in $pids; do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "FIREBIRD=$ROOT"; then
+  local dir pid
+  for dir in /proc/[0-9]*; do
+    [ "$(readlink "$dir/exe" 2>/dev/null)" = "$SERVER_BIN" ] || continue
+    if tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qx "FIREBIRD=$ROOT"; then
+      pid="${dir#/proc/}"
       echo "$pid" >"$PIDFILE"
       echo "$pid"
       return

@@ -10,9 +10,32 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
+
+// A loopback address on which nothing accepts connections to the database
+// port (other private servers on this machine may sit on some of them).
+QByteArray RefusingHost() {
+    for (int last = 201; last < 251; ++last) {
+        QByteArray host = "127.0.9." + QByteArray::number(last);
+        int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(3051);
+        inet_pton(AF_INET, host.constData(), &addr.sin_addr);
+        bool refused = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0;
+        ::close(fd);
+        if (refused) {
+            return host;
+        }
+    }
+    return "127.0.9.250";
+}
 
 TEST(Guard, ShowsTheErrorTextAndGoesOn) {
     MessageRecorder rec;
@@ -74,8 +97,8 @@ TEST(DataModule, MissingClientLibraryFailsTheCreationWithItsText) {
 }
 
 TEST(DataModule, ServerDownGivesOneMessageAndGoesOnUnconnected) {
-    // Nothing listens on this loopback address: the connection is refused.
-    ScopedEnv env("QUORVA_DB_HOST", "127.0.0.2");
+    // Nothing listens there: the connection is refused.
+    ScopedEnv env("QUORVA_DB_HOST", RefusingHost());
     MessageRecorder rec;
     {
         TDM dm;
