@@ -115,10 +115,14 @@ void TFRemotoCap::CreateDetail() {
     RLMemo1->SetBounds(444, 3, 115, 14);
     RLDBText2 = NewDBText(RLBand2, QStringLiteral("RLDBText2"), DataSource1,
                           QStringLiteral("SUBCONTA"), 562, 3, 63);
+    // One line of the band's font: the row shrinks to the memos' natural
+    // one-line height, and a taller box would be clipped.
     RLDBText2->SetAutoSize(false);
+    RLDBText2->SetHeight(14);
     RLDBText3 = NewDBText(RLBand2, QStringLiteral("RLDBText3"), DataSource1,
                           QStringLiteral("VALOR"), 628, 3, 87);
     RLDBText3->SetAutoSize(false);
+    RLDBText3->SetHeight(14);
     RLDBText3->SetAlignment(taRightJustify);
 }
 

@@ -144,6 +144,8 @@ TRLLabel* NewCreditFooter(TRLCustomControl* report, const QString& bandName, int
     credit->SetFont(ArialFont(9));
     credit->SetTransparent(false);
     credit->SetColor(clWhite);
+    // Sized from its right edge, so the whole line stays on the page.
+    credit->SetAlignment(taRightJustify);
     credit->SetAlign(faRightTop);
     return credit;
 }
