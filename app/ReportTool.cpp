@@ -366,6 +366,15 @@ int Run(const Options& o) {
     return ExitOk;
 }
 
+// Qt's own chatter about the desktop session (there is none) is no news to
+// whoever runs the tool; everything else Qt says still goes to standard error.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.startsWith(QLatin1String("QStandardPaths:"))) {
+        return;
+    }
+    std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, text).toLocal8Bit().constData());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -373,6 +382,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     }
+    qInstallMessageHandler(QuietQtMessages);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("quorva-report"));
     RegionalSettings::Reload();

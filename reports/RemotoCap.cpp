@@ -4,6 +4,7 @@
 #include "FormatDate.h"
 #include "FormatNumber.h"
 #include "ReportParts.h"
+#include "TextMetrics.h"
 
 #include <memory>
 
@@ -115,14 +116,16 @@ void TFRemotoCap::CreateDetail() {
     RLMemo1->SetBounds(444, 3, 115, 14);
     RLDBText2 = NewDBText(RLBand2, QStringLiteral("RLDBText2"), DataSource1,
                           QStringLiteral("SUBCONTA"), 562, 3, 63);
-    // One line of the band's font: the row shrinks to the memos' natural
-    // one-line height, and a taller box would be clipped.
+    // Exactly one line of the band's font high: a row shrinks to the memos'
+    // one-line height, so a taller box would be clipped, and the PDF writer
+    // puts a text's baseline at the bottom of its box.
+    const int oneLine = TextMetrics::TextHeight(RLBand2->Font());
     RLDBText2->SetAutoSize(false);
-    RLDBText2->SetHeight(14);
+    RLDBText2->SetHeight(oneLine);
     RLDBText3 = NewDBText(RLBand2, QStringLiteral("RLDBText3"), DataSource1,
                           QStringLiteral("VALOR"), 628, 3, 87);
     RLDBText3->SetAutoSize(false);
-    RLDBText3->SetHeight(14);
+    RLDBText3->SetHeight(oneLine);
     RLDBText3->SetAlignment(taRightJustify);
 }
 
