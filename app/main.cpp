@@ -6,6 +6,7 @@
 #include "IniciaRemoto.h"
 #include "MessageService.h"
 #include "RLFeedBack.h"
+#include "RLFindDialog.h" // RLPreviewForm.h holds a QPointer to it
 #include "RLPreviewForm.h"
 #include "RegionalSettings.h"
 #include "RemotoCap.h"
