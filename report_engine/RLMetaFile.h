@@ -370,6 +370,9 @@ public:
     void CopyArea(const TRect& target, const TRLGraphicSurface& source, const TRect& sourceRect);
     // Copies every object of the source shifted by dx, dy, unclipped.
     void Paste(int dx, int dy, const TRLGraphicSurface& source);
+    // The same, moving the objects: the source is left empty. For a
+    // surface that is thrown away right after.
+    void MoveFrom(int dx, int dy, TRLGraphicSurface& source);
     // The highest y at or above the given one that cuts no text kept whole.
     TRLBreakPoint FindBreak(int y) const;
     // Braced names replaced by the surface's, else the storage's, macros.
@@ -392,6 +395,7 @@ private:
     friend class TRLGraphicStorage;
     TRLGraphicObject* Append(std::unique_ptr<TRLGraphicObject> object);
     void CopyObjectsFrom(const TRLGraphicSurface& source, const TRLTransform& t, const TRect* only);
+    void AdoptObject(std::unique_ptr<TRLGraphicObject> object, const TRLGraphicSurface& source);
 
     int width_ = 0;
     int height_ = 0;

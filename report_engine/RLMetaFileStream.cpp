@@ -8,16 +8,17 @@ QString FileCorruptedText() {
     return QStringLiteral("File is corrupted!");
 }
 
+// Whole values are appended at once: pages hold thousands of them.
 void TRLStreamWriter::Int16(std::uint16_t value) {
-    Byte(static_cast<std::uint8_t>(value & 0xFF));
-    Byte(static_cast<std::uint8_t>(value >> 8));
+    const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+    buffer_.append(bytes, 2);
 }
 
 void TRLStreamWriter::Int32(std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) {
-        Byte(static_cast<std::uint8_t>((u >> shift) & 0xFF));
-    }
+    const char bytes[4] = {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
+                           static_cast<char>((u >> 16) & 0xFF), static_cast<char>(u >> 24)};
+    buffer_.append(bytes, 4);
 }
 
 void TRLStreamWriter::String(const QString& text) {
@@ -27,9 +28,9 @@ void TRLStreamWriter::String(const QString& text) {
 }
 
 void TRLStreamWriter::Color(TRLColor color) {
-    Byte(color.Red);
-    Byte(color.Green);
-    Byte(color.Blue);
+    const char bytes[3] = {static_cast<char>(color.Red), static_cast<char>(color.Green),
+                           static_cast<char>(color.Blue)};
+    buffer_.append(bytes, 3);
 }
 
 void TRLStreamWriter::PatchInt32(qsizetype at, std::int32_t value) {

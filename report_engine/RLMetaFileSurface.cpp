@@ -293,14 +293,37 @@ void TRLGraphicSurface::CopyObjectsFrom(const TRLGraphicSurface& source, const T
         }
         auto copy = object->Clone();
         copy->Transform(t);
-        if (auto* text = dynamic_cast<TRLTextObject*>(copy.get())) {
-            const QStringList& names = source.fontNames_;
-            const int i = text->Font.NameIndex;
-            text->Font.NameIndex = FontIndex(i >= 0 && i < names.size() ? names.at(i) : QString());
-        }
         Open();
-        AddObject(std::move(copy));
+        AdoptObject(std::move(copy), source);
     }
+}
+
+// Takes an object of another surface, its font entered in this surface's names.
+void TRLGraphicSurface::AdoptObject(std::unique_ptr<TRLGraphicObject> object,
+                                    const TRLGraphicSurface& source) {
+    if (object->Kind() == TRLGraphicObjectKind::Text) {
+        auto* text = static_cast<TRLTextObject*>(object.get());
+        const QStringList& names = source.fontNames_;
+        const int i = text->Font.NameIndex;
+        text->Font.NameIndex = FontIndex(i >= 0 && i < names.size() ? names.at(i) : QString());
+    }
+    AddObject(std::move(object));
+}
+
+void TRLGraphicSurface::MoveFrom(int dx, int dy, TRLGraphicSurface& source) {
+    TRLTransform t;
+    t.DX = dx;
+    t.DY = dy;
+    if (!source.objects_.empty()) {
+        Open();
+    }
+    objects_.reserve(objects_.size() + source.objects_.size());
+    for (auto& object : source.objects_) {
+        object->Transform(t);
+        AdoptObject(std::move(object), source);
+    }
+    source.objects_.clear();
+    source.modified_ = true;
 }
 
 void TRLGraphicSurface::CopyArea(const TRect& target, const TRLGraphicSurface& source,
@@ -327,8 +350,11 @@ TRLBreakPoint TRLGraphicSurface::FindBreak(int y) const {
     while (changed && value > 0) {
         changed = false;
         for (const auto& object : objects_) {
-            const auto* text = dynamic_cast<const TRLTextObject*>(object.get());
-            if (!text || (text->TextFlags & MetaTextFlagIntegralHeight) == 0) {
+            if (object->Kind() != TRLGraphicObjectKind::Text) {
+                continue;
+            }
+            const auto* text = static_cast<const TRLTextObject*>(object.get());
+            if ((text->TextFlags & MetaTextFlagIntegralHeight) == 0) {
                 continue;
             }
             if (text->BoundsRect.Top < value && text->BoundsRect.Bottom > value) {
@@ -393,6 +419,7 @@ void TRLGraphicSurface::SaveToStream(TRLStreamWriter& out) const {
 
 QByteArray TRLGraphicSurface::SaveToBytes() const {
     QByteArray bytes;
+    bytes.reserve(64 + 96 * static_cast<qsizetype>(objects_.size())); // a text object's size
     TRLStreamWriter out(bytes);
     SaveToStream(out);
     return bytes;

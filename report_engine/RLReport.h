@@ -372,6 +372,8 @@ protected:
     int loadCount_ = 0;
 
 private:
+    mutable QObject* parentObject_ = nullptr;
+    mutable TRLCustomControl* parentControl_ = nullptr;
     TRect bounds_;
     TRLControlAlign align_ = faNone;
     TRLBorders borders_{this};
@@ -388,6 +390,8 @@ private:
 class TRLBoundsSnapshot {
 public:
     explicit TRLBoundsSnapshot(TRLCustomControl* root);
+    // The given controls only (a root and its descendants, found beforehand).
+    explicit TRLBoundsSnapshot(const std::vector<TRLCustomControl*>& controls);
     ~TRLBoundsSnapshot();
     TRLBoundsSnapshot(const TRLBoundsSnapshot&) = delete;
     TRLBoundsSnapshot& operator=(const TRLBoundsSnapshot&) = delete;

@@ -115,7 +115,14 @@ TRLCustomControl::TRLCustomControl(QObject* parent) : QObject(parent) {}
 TRLCustomControl::~TRLCustomControl() = default;
 
 TRLCustomControl* TRLCustomControl::ParentControl() const {
-    return dynamic_cast<TRLCustomControl*>(parent());
+    // Colours and fonts are looked up through the parents many times per
+    // printed control; the cast is redone only when the parent changed.
+    QObject* p = parent();
+    if (p != parentObject_) {
+        parentObject_ = p;
+        parentControl_ = dynamic_cast<TRLCustomControl*>(p);
+    }
+    return parentControl_;
 }
 
 void TRLCustomControl::SetParentControl(TRLCustomControl* parent) {
@@ -342,6 +349,13 @@ TRLBoundsSnapshot::TRLBoundsSnapshot(TRLCustomControl* root) {
     Descendants(root, all);
     saved_.reserve(all.size());
     for (TRLCustomControl* c : all) {
+        saved_.emplace_back(c, c->BoundsRect());
+    }
+}
+
+TRLBoundsSnapshot::TRLBoundsSnapshot(const std::vector<TRLCustomControl*>& controls) {
+    saved_.reserve(controls.size());
+    for (TRLCustomControl* c : controls) {
         saved_.emplace_back(c, c->BoundsRect());
     }
 }

@@ -21,12 +21,12 @@ int BottomInset(const TRLCustomSite* site) {
     return site->Height() - site->SiteClientRect().Bottom;
 }
 
-bool IsReport(const TRLCustomSite* site) {
-    return dynamic_cast<const TRLCustomReport*>(site) != nullptr;
+bool IsReport(TRLCustomSite* site) {
+    return site->Run().IsReport;
 }
 
-bool Enabled(const TRLCustomSite* site) {
-    const auto* group = dynamic_cast<const TRLCustomGroup*>(site);
+bool Enabled(TRLCustomSite* site) {
+    const TRLCustomGroup* group = site->Run().AsGroup;
     return !group || group->Enabled();
 }
 
@@ -40,6 +40,13 @@ void ResetRun(TRLCustomSite* site) {
 }
 
 enum class Printed { Nothing, Printed, Breaking };
+
+void CollectDescendants(TRLCustomControl* control, std::vector<TRLCustomControl*>& out) {
+    out.push_back(control);
+    for (TRLCustomControl* child : control->Controls()) {
+        CollectDescendants(child, out);
+    }
+}
 
 } // namespace
 
@@ -178,6 +185,9 @@ void TRLReportGenerator::Setup(TRLCustomSite* site) {
     run.ParentSite = site->FindParentSite();
     run.ParentPager = site->FindParentPager();
     auto* pager = dynamic_cast<TRLCustomPager*>(site);
+    run.AsPager = pager;
+    run.AsGroup = dynamic_cast<TRLCustomGroup*>(site);
+    run.IsReport = site == &r_;
     for (TRLCustomControl* child : site->Controls()) {
         if (auto* group = dynamic_cast<TRLCustomGroup*>(child)) {
             run.Groups.push_back(group);
@@ -185,9 +195,11 @@ void TRLReportGenerator::Setup(TRLCustomSite* site) {
         if (auto* childSite = dynamic_cast<TRLCustomBandSet*>(child)) {
             Setup(childSite);
         } else {
-            run.PlainControls.push_back(child);
+            run.PlainControls.emplace_back(child, RLControlKindOf(child));
         }
     }
+    run.Context = {&r_, dynamic_cast<TRLCustomBand*>(site), pager ? pager : run.ParentPager};
+    CollectDescendants(site, run.Descendants);
     if (pager) {
         for (int t = btHeader; t <= btFooter; ++t) {
             run.SortedBands[t] = pager->BandsOfType(static_cast<TRLBandType>(t));
@@ -492,7 +504,7 @@ void TRLReportGenerator::Open(TRLCustomSite* site) {
     if (run.ParentSite && !run.ParentSite->Run().Opened) {
         Open(run.ParentSite);
     }
-    auto* pager = dynamic_cast<TRLCustomPager*>(site);
+    TRLCustomPager* pager = run.AsPager;
     if (IsReport(site) && !r_.pageSurface_) {
         auto page = std::make_shared<TRLGraphicSurface>();
         page->SetWidth(r_.Width());
@@ -529,8 +541,8 @@ void TRLReportGenerator::Open(TRLCustomSite* site) {
         return; // a band's controls draw after its surface is open
     }
     // Controls placed on the pager itself, outside its bands.
-    for (TRLCustomControl* control : run.PlainControls) {
-        RLPrintControl(control, surface);
+    for (const auto& [control, kind] : run.PlainControls) {
+        RLPrintControl(control, kind, run.Context, surface);
     }
     {
         for (TRLBandType type : {btHeader, btTitle, btColumnHeader}) {
@@ -550,7 +562,7 @@ void TRLReportGenerator::Close(TRLCustomSite* site) {
     if (!run.Opened) {
         return;
     }
-    auto* pager = dynamic_cast<TRLCustomPager*>(site);
+    TRLCustomPager* pager = run.AsPager;
     if (Enabled(site) && pager) {
         if (IsReport(site) && r_.OnPageEnding) {
             r_.OnPageEnding(&r_);
@@ -606,7 +618,8 @@ void TRLReportGenerator::PlacePager(TRLCustomPager* pager) {
     if (Enabled(pager) && RLHasDecorations(pager)) {
         RLDrawSiteDecorations(pager, target, run.PrintBounds);
     }
-    target.Paste(run.PrintBounds.Left, run.PrintBounds.Top, *run.Surface);
+    // The pager's surface is cleared when it opens again: its objects move.
+    target.MoveFrom(run.PrintBounds.Left, run.PrintBounds.Top, *run.Surface);
 }
 
 void TRLReportGenerator::BreakPage(TRLCustomPager* pager, const TRLCustomControl* band, bool keep) {
@@ -661,7 +674,7 @@ Printed TRLReportGenerator::PrintBandsOfType(TRLCustomPager* pager, TRLBandType 
 }
 
 void TRLReportGenerator::PrintBand(TRLCustomBand* band) {
-    TRLBoundsSnapshot bounds(band);
+    TRLBoundsSnapshot bounds(band->Run().Descendants);
     if (!band->Visible()) {
         return;
     }
@@ -700,8 +713,8 @@ void TRLReportGenerator::DrawBand(TRLCustomBand* band) {
         }
     }
     Open(band);
-    for (TRLCustomControl* control : run.PlainControls) {
-        RLPrintControl(control, *run.Surface);
+    for (const auto& [control, kind] : run.PlainControls) {
+        RLPrintControl(control, kind, run.Context, *run.Surface);
     }
     Close(band);
     if (detail || band->BandType() == btSummary) {

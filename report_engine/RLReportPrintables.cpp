@@ -64,8 +64,9 @@ QString InfoWord(const QString& replacements, int index, const QString& word) {
     return index < parts.size() ? parts.at(index) : word;
 }
 
-QString SystemInfoValue(const TRLCustomSystemInfo* c, const QString& replacements) {
-    const TRLCustomReport* report = c->FindParentReport();
+QString SystemInfoValue(const TRLCustomSystemInfo* c, const TRLPrintContext& context,
+                        const QString& replacements) {
+    const TRLCustomReport* report = context.Report;
     const double now = report ? report->GenerationTime() : 0;
     switch (c->Info()) {
     case itPageNumber:
@@ -86,36 +87,30 @@ QString SystemInfoValue(const TRLCustomSystemInfo* c, const QString& replacement
     case itTitle:
         return report ? report->Title() : QString();
     case itRecNo:
-    case itCopyNo: {
-        const TRLCustomSkipper* skipper = c->FindParentSkipper();
-        if (!skipper) {
+    case itCopyNo:
+        if (!report) {
             return QString();
         }
-        return QString::number(c->Info() == itRecNo ? skipper->RecNo() : skipper->CopyNo());
-    }
-    case itCarbonCopy: {
-        TRLCustomBand* band = c->FindParentBand();
-        return QString::number(band ? band->Run().CarbonCopy + 1 : 1);
-    }
+        return QString::number(c->Info() == itRecNo ? report->RecNo() : report->CopyNo());
+    case itCarbonCopy:
+        return QString::number(context.Band ? context.Band->Run().CarbonCopy + 1 : 1);
     case itJunction:
         if (report && report->ReportState() == rsClosing) {
             return InfoWord(replacements, 1, Messages().End);
         }
         return InfoWord(replacements, 0, Messages().Junction);
-    case itMend: {
-        TRLCustomPager* pager = c->FindParentPager();
-        if (pager && pager->Run().Continues) {
+    case itMend:
+        if (context.Pager && context.Pager->Run().Continues) {
             return InfoWord(replacements, 0, Messages().Mend);
         }
         return QString();
-    }
     case itDetailCount:
         break;
     }
     return QString();
 }
 
-QString SystemInfoText(const TRLCustomSystemInfo* c) {
+QString SystemInfoText(const TRLCustomSystemInfo* c, const TRLPrintContext& context) {
     QString text = c->Text();
     QString replacements;
     const qsizetype bar = text.indexOf(QLatin1Char('|'));
@@ -126,7 +121,7 @@ QString SystemInfoText(const TRLCustomSystemInfo* c) {
         }
         text.truncate(bar);
     }
-    const QString value = SystemInfoValue(c, replacements);
+    const QString value = SystemInfoValue(c, context, replacements);
     if (value.contains(QLatin1String("^CLEAR"))) {
         return QString();
     }
@@ -166,13 +161,11 @@ QString Parenthesised(const QString& what, const TRLCustomControl* c) {
 
 // Blank texts: a pager filling its page with empty bands, or a record the
 // skipper keeps for bands printed empty.
-bool Blank(const TRLCustomControl* c) {
-    const TRLCustomPager* pager = c->FindParentPager();
-    if (pager && const_cast<TRLCustomPager*>(pager)->Run().Completing) {
+bool Blank(const TRLPrintContext& context) {
+    if (context.Pager && context.Pager->Run().Completing) {
         return true;
     }
-    const TRLCustomSkipper* skipper = c->FindParentSkipper();
-    return skipper && skipper->RecordAction() == raBlankAndRetain;
+    return context.Report && context.Report->RecordAction() == raBlankAndRetain;
 }
 
 // The control's rectangle in its site's coordinates, and that reduced by
@@ -465,87 +458,136 @@ QString RLDesignText(const TRLCustomControl* c) {
     return c->Name();
 }
 
+TRLControlKind RLControlKindOf(const TRLCustomControl* c) {
+    if (dynamic_cast<const TRLCustomSystemInfo*>(c)) {
+        return TRLControlKind::SystemInfo;
+    }
+    if (dynamic_cast<const TRLCustomDBText*>(c)) {
+        return TRLControlKind::DBText;
+    }
+    if (dynamic_cast<const TRLCustomLabel*>(c)) {
+        return TRLControlKind::Label;
+    }
+    if (dynamic_cast<const TRLCustomMemo*>(c)) {
+        return TRLControlKind::Memo;
+    }
+    if (dynamic_cast<const TRLCustomDBMemo*>(c)) {
+        return TRLControlKind::DBMemo;
+    }
+    if (dynamic_cast<const TRLCustomImage*>(c)) {
+        return TRLControlKind::Image;
+    }
+    return TRLControlKind::Other;
+}
+
+TRLPrintContext RLPrintContextOf(const TRLCustomControl* c) {
+    return {c->FindParentReport(), c->FindParentBand(), c->FindParentPager()};
+}
+
 QString RLControlText(const TRLCustomControl* c) {
-    if (!Generating(c->FindParentReport())) {
+    return RLControlText(c, RLControlKindOf(c), RLPrintContextOf(c));
+}
+
+QString RLControlText(const TRLCustomControl* c, TRLControlKind kind,
+                      const TRLPrintContext& context) {
+    if (!Generating(context.Report)) {
         return RLDesignText(c);
     }
-    if (Blank(c)) {
+    if (Blank(context)) {
         return QString();
     }
-    if (auto* info = dynamic_cast<const TRLCustomSystemInfo*>(c)) {
-        return SystemInfoText(info);
-    }
-    if (auto* db = dynamic_cast<const TRLCustomDBText*>(c)) {
-        return DBTextValue(db);
-    }
-    if (auto* label = dynamic_cast<const TRLCustomLabel*>(c)) {
-        return label->Caption();
-    }
-    if (auto* memo = dynamic_cast<const TRLCustomMemo*>(c)) {
-        return MemoText(memo);
-    }
-    if (auto* dbMemo = dynamic_cast<const TRLCustomDBMemo*>(c)) {
-        return DBMemoText(dbMemo);
+    switch (kind) {
+    case TRLControlKind::SystemInfo:
+        return SystemInfoText(static_cast<const TRLCustomSystemInfo*>(c), context);
+    case TRLControlKind::DBText:
+        return DBTextValue(static_cast<const TRLCustomDBText*>(c));
+    case TRLControlKind::Label:
+        return static_cast<const TRLCustomLabel*>(c)->Caption();
+    case TRLControlKind::Memo:
+        return MemoText(static_cast<const TRLCustomMemo*>(c));
+    case TRLControlKind::DBMemo:
+        return DBMemoText(static_cast<const TRLCustomDBMemo*>(c));
+    case TRLControlKind::Image:
+    case TRLControlKind::Other:
+        break;
     }
     return QString();
 }
 
 void RLPrintControl(TRLCustomControl* c, TRLGraphicSurface& s) {
-    if (!c->Visible()) {
+    RLPrintControl(c, RLControlKindOf(c), RLPrintContextOf(c), s);
+}
+
+namespace {
+
+void PrintImage(TRLCustomImage* image, TRLGraphicSurface& s) {
+    bool printIt = true;
+    if (image->BeforePrint) {
+        image->BeforePrint(image, printIt);
+    }
+    if (!printIt) {
         return;
     }
-    if (auto* image = dynamic_cast<TRLCustomImage*>(c)) {
-        bool printIt = true;
-        if (image->BeforePrint) {
-            image->BeforePrint(image, printIt);
-        }
-        if (!printIt) {
-            return;
-        }
-        image->AdjustBounds();
-        s.SetGroupId(NewDrawGroupId());
-        DrawImage(image, s);
+    image->AdjustBounds();
+    s.SetGroupId(NewDrawGroupId());
+    DrawImage(image, s);
+    if (image->AfterPrint) {
+        image->AfterPrint(image);
+    }
+}
+
+void PrintText(TRLCustomControl* c, TRLControlKind kind, const TRLPrintContext& context,
+               TRLGraphicSurface& s) {
+    const bool multiLine = kind == TRLControlKind::Memo || kind == TRLControlKind::DBMemo;
+    auto* label = multiLine ? nullptr : static_cast<TRLCustomLabel*>(c);
+    auto* memo = multiLine ? static_cast<TRLCustomMultiLine*>(c) : nullptr;
+    QString text = RLControlText(c, kind, context);
+    bool printIt = true;
+    const TRLBeforeTextEvent& before = label ? label->BeforePrint : memo->BeforePrint;
+    if (before) {
+        before(c, text, printIt);
+    }
+    if (context.Report && context.Report->OnFilterText) {
+        context.Report->OnFilterText(c, text, printIt);
+    }
+    if (!printIt) {
+        return;
+    }
+    // A label's caption is its own text: an empty text printed for a blank
+    // record must not wipe it for the records that follow.
+    const bool keepCaption = kind == TRLControlKind::Label && Blank(context);
+    const QString caption = keepCaption ? label->Caption() : QString();
+    if (label) {
+        label->SetCaption(text);
     } else {
-        auto* label = dynamic_cast<TRLCustomLabel*>(c);
-        auto* memo = dynamic_cast<TRLCustomMultiLine*>(c);
-        if (!label && !memo) {
-            return;
-        }
-        QString text = RLControlText(c);
-        bool printIt = true;
-        const TRLBeforeTextEvent& before = label ? label->BeforePrint : memo->BeforePrint;
-        if (before) {
-            before(c, text, printIt);
-        }
-        if (TRLCustomReport* report = c->FindParentReport(); report && report->OnFilterText) {
-            report->OnFilterText(c, text, printIt);
-        }
-        if (!printIt) {
-            return;
-        }
-        // A label's caption is its own text: an empty text printed for a
-        // blank record must not wipe it for the records that follow.
-        const bool keepCaption = label && Blank(c) && !dynamic_cast<TRLCustomDBText*>(c) &&
-                                 !dynamic_cast<TRLCustomSystemInfo*>(c);
-        const QString caption = label ? label->Caption() : QString();
-        if (label) {
-            label->SetCaption(text);
-        } else {
-            memo->SetCaption(text);
-        }
-        c->AdjustBounds();
-        s.SetGroupId(NewDrawGroupId());
-        if (label) {
-            DrawLabel(label, s);
-        } else {
-            DrawMemo(memo, s);
-        }
-        if (keepCaption) {
-            label->SetCaption(caption);
-        }
+        memo->SetCaption(text);
+    }
+    c->AdjustBounds();
+    s.SetGroupId(NewDrawGroupId());
+    if (label) {
+        DrawLabel(label, s);
+    } else {
+        DrawMemo(memo, s);
+    }
+    if (keepCaption) {
+        label->SetCaption(caption);
     }
     if (c->AfterPrint) {
         c->AfterPrint(c);
+    }
+}
+
+} // namespace
+
+void RLPrintControl(TRLCustomControl* c, TRLControlKind kind, const TRLPrintContext& context,
+                    TRLGraphicSurface& s) {
+    if (kind == TRLControlKind::Other || !c->Visible()) {
+        return;
+    }
+    if (kind == TRLControlKind::Image) {
+        PrintImage(static_cast<TRLCustomImage*>(c), s);
+    } else {
+        PrintText(c, kind, context, s);
     }
 }
 

@@ -10,6 +10,16 @@
 
 class TField;
 
+// What a printable control is, found once instead of at every print.
+enum class TRLControlKind { Other, Label, DBText, SystemInfo, Memo, DBMemo, Image };
+
+// The components a control's text depends on.
+struct TRLPrintContext {
+    TRLCustomReport* Report = nullptr;
+    TRLCustomBand* Band = nullptr; // none for a control placed on a pager
+    TRLCustomPager* Pager = nullptr;
+};
+
 // What one site (band, group, report) keeps while pages are generated.
 // Every site draws into its own surface in its own coordinates; PrintBounds
 // says where that surface goes in the parent's surface.
@@ -21,7 +31,14 @@ struct TRLSiteRun {
     // Tree facts, found once per Prepare.
     TRLCustomSite* ParentSite = nullptr;
     TRLCustomPager* ParentPager = nullptr;
-    std::vector<TRLCustomControl*> PlainControls; // children that are not bands or pagers
+    TRLCustomPager* AsPager = nullptr; // this site, when it is a pager
+    TRLCustomGroup* AsGroup = nullptr; // this site, when it is a group
+    bool IsReport = false;
+    // Children that are not bands or pagers, and what they print with.
+    std::vector<std::pair<TRLCustomControl*, TRLControlKind>> PlainControls;
+    TRLPrintContext Context;
+    // The site and everything in it, for saving bounds around a print.
+    std::vector<TRLCustomControl*> Descendants;
 
     // Pagers.
     int CursorY = 0;
@@ -60,16 +77,23 @@ struct TRLTextLine {
 // LF right after it is skipped; a lone LF is an ordinary character).
 std::vector<TRLTextLine> RLBreakLines(const TRLFont& font, const QString& text, int maxWidth);
 
+TRLControlKind RLControlKindOf(const TRLCustomControl* control);
+TRLPrintContext RLPrintContextOf(const TRLCustomControl* control);
+
 // The text a control prints now: its data while its report generates, its
 // design text otherwise. Empty while its pager completes or the record is
 // kept blank.
 QString RLControlText(const TRLCustomControl* control);
+QString RLControlText(const TRLCustomControl* control, TRLControlKind kind,
+                      const TRLPrintContext& context);
 // What a control shows outside generation (never printed).
 QString RLDesignText(const TRLCustomControl* control);
 
 // Asks a plain control whether it prints, takes its text, adjusts its size
 // and draws it into its site's surface.
 void RLPrintControl(TRLCustomControl* control, TRLGraphicSurface& surface);
+void RLPrintControl(TRLCustomControl* control, TRLControlKind kind, const TRLPrintContext& context,
+                    TRLGraphicSurface& surface);
 
 // Whether a site draws anything around its content.
 bool RLHasDecorations(const TRLCustomSite* site);

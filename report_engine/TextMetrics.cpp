@@ -127,7 +127,30 @@ QString FileStem(const QString& faceName) {
     return QStringLiteral("LiberationSans");
 }
 
+const Face& LoadedFace(const QString& faceName, std::uint8_t style);
+
+// Reports measure thousands of texts in the same few fonts: the last faces
+// asked for on this thread are found without building a path or locking.
 const Face& FaceFor(const QString& faceName, std::uint8_t style) {
+    struct Recent {
+        QString name;
+        std::uint8_t style = 0;
+        const Face* face = nullptr;
+    };
+    thread_local std::array<Recent, 4> recent;
+    thread_local std::size_t next = 0;
+    for (const Recent& r : recent) {
+        if (r.face && r.style == style && r.name == faceName) {
+            return *r.face;
+        }
+    }
+    const Face& face = LoadedFace(faceName, style);
+    recent[next] = {faceName, style, &face};
+    next = (next + 1) % recent.size();
+    return face;
+}
+
+const Face& LoadedFace(const QString& faceName, std::uint8_t style) {
     static std::mutex mutex;
     static std::map<QString, std::unique_ptr<Face>> faces;
     const QString path = TextMetrics::FontFilePath(faceName, style);
