@@ -18,6 +18,7 @@ cmake --build --preset default --target quorva quorva-report
 
 export QUORVA_FB_ROOT="$TOP/build/firebird-demo"
 bash server/fbctl.sh start --demo
+# The program runs from build/app, so the stop names the script by its full path.
 trap 'bash "$TOP/server/fbctl.sh" stop' EXIT
 
 # Brazilian separators and dates, as the firm's managers see them.
@@ -29,4 +30,5 @@ if [ "${1:-}" = "report" ]; then
   "$TOP/build/app/quorva-report" "$@"
   exit $?
 fi
+# The program keeps the last condominium in torvikrm.ini in its current directory.
 cd build/app && ./quorva

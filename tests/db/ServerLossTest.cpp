@@ -102,7 +102,9 @@ TEST(ServerLoss, NextStatementRaisesTheServersTextAndNothingBreaks) {
         TIBSQL sql;
         sql.SetDatabase(&s.db);
         sql.SetTransaction(&s.tr);
-        sql.SetSQL(QStringLiteral("select count(*) from cond"));
+        // The three condominiums of fixtures.sql (other fixture files add
+        // their own from 50 on).
+        sql.SetSQL(QStringLiteral("select count(*) from cond where cond < 50"));
         sql.ExecQuery();
         EXPECT_EQ(sql.Fields(0).AsInteger(), 3);
     }

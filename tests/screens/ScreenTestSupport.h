@@ -106,6 +106,13 @@ public:
     int shown = 0;
 };
 
+// A loopback address on which nothing answers at the database port, so a
+// connection there is refused at once; other instances of the server may
+// be running on other loopback addresses of this machine.
+// The search runs from the first address's last number by the step given,
+// so two tests that need different addresses do not pick the same one.
+QByteArray FreeLoopbackHost(int first = 201, int step = 1);
+
 // Reads a whole file as Latin-1 text (the INI file is Windows-1252).
 QString ReadText(const QString& path);
 

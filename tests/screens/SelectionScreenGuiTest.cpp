@@ -18,7 +18,7 @@ namespace {
 
 class SelectionNoServer : public ::testing::Test {
 protected:
-    ScopedEnv host{"QUORVA_DB_HOST", "127.0.0.3"};
+    ScopedEnv host{"QUORVA_DB_HOST", FreeLoopbackHost()};
     Brazilian brazil;
     Messages messages;
     std::unique_ptr<TDM> dm = std::make_unique<TDM>();

@@ -25,7 +25,7 @@ namespace {
 
 // Nothing listens on this loopback address: the data module's connection
 // is refused at once, and the probe's listener is the test's own.
-const QByteArray kHost = "127.0.0.3";
+const QByteArray kHost = FreeLoopbackHost();
 
 class UrlCatcher : public QObject {
     Q_OBJECT
