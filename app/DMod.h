@@ -3,6 +3,8 @@
 // and the login state every screen and report shares. Created before any
 // window and destroyed after the last one.
 #include "IBDatabase.h"
+#include "RLPDFFilter.h"
+#include "RLXLSFilter.h"
 
 #include <QObject>
 #include <QString>
@@ -33,10 +35,10 @@ public:
 
     TIBDatabase BDados;
     TIBTransaction Transas;
-    // The report export filters belong here too, for the whole run:
-    // RLPDFFilter1 ("Documento PDF") and RLXLSFilter1 ("Planilha Excel"), so
-    // every preview offers both. They join when the save filters are wired
-    // into the program.
+    // The report export filters, alive for the whole run so that every
+    // preview's save dialog offers "Documento PDF" and "Planilha Excel".
+    TRLPDFFilter RLPDFFilter1;
+    TRLXLSFilter RLXLSFilter1;
 
     // Login state: zero at start, only ever overwritten.
     std::int32_t CondLogado = 0;

@@ -5,7 +5,13 @@
 #include "Exception.h"
 #include "IniciaRemoto.h"
 #include "MessageService.h"
+#include "RLFeedBack.h"
+#include "RLFindDialog.h" // RLPreviewForm.h holds a QPointer to it
+#include "RLPreviewForm.h"
 #include "RegionalSettings.h"
+#include "RemotoCap.h"
+#include "RemotoInad.h"
+#include "ReportEntries.h"
 
 #include <QEvent>
 #include <memory>
@@ -24,12 +30,21 @@ public:
     }
 };
 
+// The engine's windows and the listings the selection screen starts.
+void WireReports() {
+    RegisterProgressWindow();
+    RegisterPreviewWindow();
+    ReportEntries::SetImprimeInadimplencia([](QWidget* owner) { RunRemotoInad(owner); });
+    ReportEntries::SetImprimeCompromissados([](QWidget* owner) { RunRemotoCap(owner); });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     TGuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Acesso Remoto"));
     RegionalSettings::Reload();
+    WireReports();
 
     std::unique_ptr<TDM> dm;
     try {

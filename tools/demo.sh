@@ -1,27 +1,34 @@
 #!/usr/bin/env bash
-# Sets everything up and opens the program on the demo database.
+# Sets everything up, starts the private database server with the demo data
+# and opens the desktop program on it; the server stops when the program
+# ends.
+#
+#   bash tools/demo.sh                  the desktop program
+#   bash tools/demo.sh report ARGS...   the headless report tool instead, e.g.
+#       bash tools/demo.sh report --cond 101 --password ipe101 \
+#           --report inadimplencia --output inadimplentes.pdf
 set -euo pipefail
+CALLER="$PWD"
 cd "$(dirname "$0")/.."
+TOP="$PWD"
 
 bash tools/setup.sh
 cmake --preset default >/dev/null
-cmake --build --preset default
+cmake --build --preset default --target quorva quorva-report
 
-if [ ! -x server/fbctl.sh ] && [ ! -f server/fbctl.sh ]; then
-  echo "demo: the database server scripts are not in the tree yet; stopping after the build."
-  exit 0
-fi
-export QUORVA_FB_ROOT="$PWD/build/firebird-demo"
+export QUORVA_FB_ROOT="$TOP/build/firebird-demo"
 bash server/fbctl.sh start --demo
 # The program runs from build/app, so the stop names the script by its full path.
-FBCTL="$PWD/server/fbctl.sh"
-trap 'bash "$FBCTL" stop' EXIT
+trap 'bash "$TOP/server/fbctl.sh" stop' EXIT
 
-if [ ! -x build/app/quorva ]; then
-  echo "demo: the desktop program is not built yet; the demo server runs on 127.0.0.1:3051 until you press Enter."
-  read -r _
-  exit 0
-fi
+# Brazilian separators and dates, as the firm's managers see them.
 export LANG=pt_BR.UTF-8
+if [ "${1:-}" = "report" ]; then
+  shift
+  # Relative output names stay relative to where the command was given.
+  cd "$CALLER"
+  "$TOP/build/app/quorva-report" "$@"
+  exit $?
+fi
 # The program keeps the last condominium in torvikrm.ini in its current directory.
 cd build/app && ./quorva

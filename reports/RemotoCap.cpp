@@ -1,0 +1,183 @@
+#include "RemotoCap.h"
+
+#include "DMod.h"
+#include "FormatDate.h"
+#include "FormatNumber.h"
+#include "ReportParts.h"
+#include "TextMetrics.h"
+
+#include <memory>
+
+using namespace ReportParts;
+
+std::int64_t TotDia = 0;
+std::int64_t TotGeralCap = 0;
+
+namespace RemotoCap {
+const char* const SelectText = "select venc,hist,valor, conta, subconta  from CPAGAR  where "
+                               "tipodev = 'C' and coddev = :wcond and datapag is null  order "
+                               "by venc ";
+} // namespace RemotoCap
+
+TFRemotoCap::TFRemotoCap(QObject* owner)
+    : QObject(owner), QueryVENC(Query.AddField<TDateField>(QStringLiteral("VENC"))),
+      QueryHIST(Query.AddField<TMemoField>(QStringLiteral("HIST"))),
+      QueryVALOR(Query.AddField<TIBBCDField>(QStringLiteral("VALOR"))),
+      QueryCONTA(Query.AddField<TIntegerField>(QStringLiteral("CONTA"))),
+      QuerySUBCONTA(Query.AddField<TIBStringField>(QStringLiteral("SUBCONTA"))),
+      DataSource1(&Query) {
+    setObjectName(QStringLiteral("FRemotoCap"));
+    Transa.SetDefaultDatabase(&DM->BDados);
+    Query.SetDatabase(&DM->BDados);
+    Query.SetTransaction(&Transa);
+    SQL.SetDatabase(&DM->BDados);
+    SQL.SetTransaction(&Transa);
+    QueryVENC.SetDisplayFormat(QStringLiteral("dd/mm/yyyy"));
+    QueryVALOR.SetDisplayFormat(QString::fromLatin1(TotalPattern));
+    CreateReport();
+}
+
+TFRemotoCap::~TFRemotoCap() = default;
+
+void TFRemotoCap::CreateReport() {
+    RL1.SetName(QStringLiteral("RL1"));
+    RL1.BeginLoad();
+    RL1.SetFont(ArialFont(13));
+    RL1.SetDataSource(DataSource1);
+
+    const THeaderParts h =
+        NewPageHeader(&RL1, QStringLiteral("Compromissados"), TPoint{307, 47}, 604, 613);
+    RLBand1 = h.Band;
+    RLImage1 = h.Logo;
+    RLLabel1 = h.Firm;
+    RLLabel4 = h.Title;
+    RLLabel2 = h.Cond;
+    RLSystemInfo1 = h.PageNumber;
+    RLSystemInfo2 = h.Date;
+
+    RLBand3 = NewBand(&RL1, QStringLiteral("RLBand3"), btColumnHeader, 86, 23);
+    RLBand3->Borders()->SetSides(sdAll);
+    RLBand3->SetFont(ArialFont(12));
+    NewLabel(RLBand3, QStringLiteral("RLLabel3"), QStringLiteral("Vencimento"), 4, 4);
+    NewLabel(RLBand3, QStringLiteral("RLLabel7"), QStringLiteral("Histórico"), 76, 4);
+    NewLabel(RLBand3, QStringLiteral("RLLabel8"), QStringLiteral("Conta"), 447, 4);
+    NewLabel(RLBand3, QStringLiteral("RLLabel9"), QStringLiteral("Subconta"), 563, 4);
+    NewLabel(RLBand3, QStringLiteral("RLLabel10"), QStringLiteral("Valor"), 673, 4);
+
+    RLGroup1 = new TRLGroup(&RL1);
+    RLGroup1->SetName(QStringLiteral("RLGroup1"));
+    RLGroup1->SetDataFields(QStringLiteral("VENC"));
+    RLGroup1->SetBounds(0, 109, RLGroup1->Width(), 43);
+    CreateDetail();
+
+    RLBand5 = NewBand(RLGroup1, QStringLiteral("RLBand5"), btSummary, 20, 23);
+    RLBand5->Borders()->SetSides(sdAll);
+    RLBand5->SetFont(ArialFont(11));
+    RLLabel5 =
+        NewLabel(RLBand5, QStringLiteral("RLLabel5"), QStringLiteral("Total do dia:"), 380, 4);
+    RLLabel12 = NewLabel(RLBand5, QStringLiteral("RLLabel12"), QString(), 444, 4, 54);
+    RLLabel6 = NewLabel(RLBand5, QStringLiteral("RLLabel6"), QString(), 666, 4, 48);
+    RLLabel6->SetAlignment(taRightJustify);
+
+    RLBand4 = NewBand(&RL1, QStringLiteral("RLBand4"), btSummary, 152, 20);
+    RLBand4->Borders()->SetSides(sdAll);
+    RLBand4->SetFont(ArialFont(11));
+    RLLabel13 =
+        NewLabel(RLBand4, QStringLiteral("RLLabel13"), QStringLiteral("Total Geral"), 445, 3);
+    RLLabel14 = NewLabel(RLBand4, QStringLiteral("RLLabel14"), QString(), 662, 3, 54);
+    RLLabel14->SetAlignment(taRightJustify);
+
+    RLLabel40 = NewCreditFooter(&RL1, QStringLiteral("RLBand6"), 172);
+    RLBand6 = static_cast<TRLBand*>(RLLabel40->FindParentBand());
+
+    RL1.BeforePrint = [this](TRLCustomControl* s, bool& p) { RL1BeforePrint(s, p); };
+    RLBand1->BeforePrint = [this](TRLCustomControl* s, bool& p) { RLBand1BeforePrint(s, p); };
+    RLGroup1->BeforePrint = [this](TRLCustomControl* s, bool& p) { RLGroup1BeforePrint(s, p); };
+    RLBand2->BeforePrint = [this](TRLCustomControl* s, bool& p) { RLBand2BeforePrint(s, p); };
+    RLBand5->BeforePrint = [this](TRLCustomControl* s, bool& p) { RLBand5BeforePrint(s, p); };
+    RLBand4->BeforePrint = [this](TRLCustomControl* s, bool& p) { RLBand4BeforePrint(s, p); };
+    RL1.EndLoad();
+}
+
+// One row: date, the description growing the row as it needs, the account's
+// name, the chart-of-accounts code and the amount.
+void TFRemotoCap::CreateDetail() {
+    RLBand2 = NewBand(RLGroup1, QStringLiteral("RLBand2"), btDetail, 0, 20);
+    RLBand2->SetFont(ArialFont(11));
+    RLDBText1 = NewDBText(RLBand2, QStringLiteral("RLDBText1"), DataSource1, QStringLiteral("VENC"),
+                          4, 3, 60);
+    RLDBMemo1 = new TRLDBMemo(RLBand2);
+    RLDBMemo1->SetName(QStringLiteral("RLDBMemo1"));
+    RLDBMemo1->SetDataSource(DataSource1);
+    RLDBMemo1->SetDataField(QStringLiteral("HIST"));
+    RLDBMemo1->SetBounds(73, 3, 368, 14);
+    RLMemo1 = new TRLMemo(RLBand2);
+    RLMemo1->SetName(QStringLiteral("RLMemo1"));
+    RLMemo1->SetBounds(444, 3, 115, 14);
+    RLDBText2 = NewDBText(RLBand2, QStringLiteral("RLDBText2"), DataSource1,
+                          QStringLiteral("SUBCONTA"), 562, 3, 63);
+    // Exactly one line of the band's font high: a row shrinks to the memos'
+    // one-line height, so a taller box would be clipped, and the PDF writer
+    // puts a text's baseline at the bottom of its box.
+    const int oneLine = TextMetrics::TextHeight(RLBand2->Font());
+    RLDBText2->SetAutoSize(false);
+    RLDBText2->SetHeight(oneLine);
+    RLDBText3 = NewDBText(RLBand2, QStringLiteral("RLDBText3"), DataSource1,
+                          QStringLiteral("VALOR"), 628, 3, 87);
+    RLDBText3->SetAutoSize(false);
+    RLDBText3->SetHeight(oneLine);
+    RLDBText3->SetAlignment(taRightJustify);
+}
+
+void TFRemotoCap::ImprimeCompromissados() {
+    Transa.SetActive(false);
+    Transa.SetActive(true);
+    Query.Close();
+    Query.SetSQL(QString::fromUtf8(RemotoCap::SelectText));
+    Query.ParamByName(QStringLiteral("wcond")).SetAsInteger(DM->CondLogado);
+    Query.Open();
+    RL1.Preview();
+    Query.Close();
+    Transa.SetActive(false);
+}
+
+void TFRemotoCap::RL1BeforePrint(TRLCustomControl*, bool&) {
+    TotDia = 0;
+    TotGeralCap = 0;
+}
+
+void TFRemotoCap::RLBand1BeforePrint(TRLCustomControl*, bool&) {
+    RLLabel2->SetCaption(CondName(SQL, DM->CondLogado));
+}
+
+void TFRemotoCap::RLGroup1BeforePrint(TRLCustomControl*, bool&) {
+    TotDia = 0;
+    RLLabel12->SetCaption(FormatDateText(QStringLiteral("dd/mm/yyyy"), QueryVENC.AsDateTime()));
+}
+
+void TFRemotoCap::RLBand2BeforePrint(TRLCustomControl*, bool&) {
+    SQL.Close();
+    SQL.SetSQL(QStringLiteral("select nome from conta where cod = ") +
+               QString::number(QueryCONTA.AsInteger()) + QLatin1Char(' '));
+    SQL.ExecQuery();
+    RLMemo1->Lines() = QStringList{SQL.Fields(0).AsString()};
+    SQL.Close();
+    TotDia += QueryVALOR.AsCurrency();
+    TotGeralCap += QueryVALOR.AsCurrency();
+}
+
+void TFRemotoCap::RLBand5BeforePrint(TRLCustomControl*, bool&) {
+    RLLabel6->SetCaption(FormatFixedText(QString::fromLatin1(TotalPattern), TotDia));
+    TotDia = 0;
+}
+
+void TFRemotoCap::RLBand4BeforePrint(TRLCustomControl*, bool&) {
+    RLLabel14->SetCaption(FormatFixedText(QString::fromLatin1(TotalPattern), TotGeralCap));
+    TotGeralCap = 0;
+}
+
+void RunRemotoCap(QObject* owner) {
+    // Released however the run ends; the preview keeps the pages alive.
+    const std::unique_ptr<TFRemotoCap> form = std::make_unique<TFRemotoCap>(owner);
+    form->ImprimeCompromissados();
+}

@@ -1,0 +1,153 @@
+#include "ReportParts.h"
+
+#include "IBSQL.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace ReportParts {
+
+QString CreditLine() {
+    return QStringLiteral("QuorvaOnline - Acesso Remoto aos lançamentos em tempo real");
+}
+
+namespace {
+
+// A navy tile with a white block of flats under a gold roof: the firm keeps
+// buildings. Drawn from shapes only, so it looks the same on every machine.
+QImage DrawLogo() {
+    QImage image(73, 65, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QColor navy(0x1f, 0x3a, 0x68);
+    const QColor gold(0xe0, 0xa8, 0x2e);
+    QPainterPath tile;
+    tile.addRoundedRect(QRectF(1, 1, 71, 63), 9, 9);
+    p.fillPath(tile, navy);
+    // Roof.
+    QPolygonF roof;
+    roof << QPointF(12, 27) << QPointF(36.5, 8) << QPointF(61, 27);
+    p.setPen(QPen(gold, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(roof);
+    // Building with two columns of windows and a door.
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(19, 26, 35, 31));
+    p.setBrush(navy);
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            if (row == 2 && col == 1) {
+                continue;
+            }
+            p.drawRect(QRectF(23 + col * 10, 30 + row * 8, 6, 5));
+        }
+    }
+    p.setBrush(gold);
+    p.drawRect(QRectF(33, 47, 7, 10));
+    return image;
+}
+
+} // namespace
+
+const QImage& FirmLogo() {
+    static const QImage logo = DrawLogo();
+    return logo;
+}
+
+QString CondName(TIBSQL& sql, int cond) {
+    sql.Close();
+    sql.SetSQL(QStringLiteral("select nome from cond where cond = ") + QString::number(cond) +
+               QLatin1Char(' '));
+    sql.ExecQuery();
+    const QString name = sql.Fields(0).AsString();
+    sql.Close();
+    return name;
+}
+
+TRLFont ArialFont(int pixels, bool bold) {
+    TRLFont font;
+    font.Name = QStringLiteral("Arial");
+    // The size in points that gives this character height at 96 per inch.
+    font.Size = (pixels * 72 + 48) / 96;
+    font.Style = bold ? fsBold : 0;
+    font.Color = clBlack;
+    return font;
+}
+
+TRLBand* NewBand(TRLCustomControl* parent, const QString& name, TRLBandType type, int top,
+                 int height) {
+    auto* band = new TRLBand(parent);
+    band->SetName(name);
+    band->SetBandType(type);
+    band->SetBounds(0, top, band->Width(), height);
+    return band;
+}
+
+TRLLabel* NewLabel(TRLCustomControl* band, const QString& name, const QString& caption, int left,
+                   int top, int width) {
+    auto* label = new TRLLabel(band);
+    label->SetName(name);
+    label->SetCaption(caption);
+    label->SetBounds(left, top, width > 0 ? width : label->Width(), label->Height());
+    return label;
+}
+
+TRLDBText* NewDBText(TRLCustomControl* band, const QString& name, TDataSet* data,
+                     const QString& field, int left, int top, int width) {
+    auto* text = new TRLDBText(band);
+    text->SetName(name);
+    text->SetDataSource(data);
+    text->SetDataField(field);
+    text->SetBounds(left, top, width, text->Height());
+    return text;
+}
+
+THeaderParts NewPageHeader(TRLCustomControl* report, const QString& title, TPoint titleAt,
+                           int pageNumberLeft, int dateLeft) {
+    THeaderParts h{};
+    h.Band = NewBand(report, QStringLiteral("RLBand1"), btHeader, 0, 86);
+    h.Logo = new TRLImage(h.Band);
+    h.Logo->SetName(QStringLiteral("RLImage1"));
+    h.Logo->SetBounds(5, 5, 73, 65);
+    h.Logo->SetStretch(true);
+    h.Logo->SetPicture(FirmLogo());
+    h.Firm = NewLabel(h.Band, QStringLiteral("RLLabel1"),
+                      QStringLiteral("QUORVA Administração de Imóveis"), 84, 17);
+    h.Firm->SetFont(ArialFont(16, true));
+    h.Title = NewLabel(h.Band, QStringLiteral("RLLabel4"), title, titleAt.X, titleAt.Y);
+    h.Title->SetFont(ArialFont(13, true));
+    h.Cond = NewLabel(h.Band, QStringLiteral("RLLabel2"), QStringLiteral("Condomínio:"), 84, 66);
+    h.Cond->SetFont(ArialFont(13, true));
+    h.PageNumber = new TRLSystemInfo(h.Band);
+    h.PageNumber->SetName(QStringLiteral("RLSystemInfo1"));
+    h.PageNumber->SetInfo(itPageNumber);
+    h.PageNumber->SetText(QStringLiteral("Pág.:"));
+    h.PageNumber->SetAlignment(taRightJustify);
+    h.PageNumber->SetFont(ArialFont(12));
+    h.PageNumber->SetBounds(pageNumberLeft, 6, 113, 15);
+    h.Date = new TRLSystemInfo(h.Band);
+    h.Date->SetName(QStringLiteral("RLSystemInfo2"));
+    h.Date->SetInfo(itFullDate);
+    h.Date->SetText(QStringLiteral("Emitido em:"));
+    h.Date->SetAlignment(taRightJustify);
+    h.Date->SetFont(ArialFont(11));
+    h.Date->SetBounds(dateLeft, 67, 102, 14);
+    return h;
+}
+
+TRLLabel* NewCreditFooter(TRLCustomControl* report, const QString& bandName, int top) {
+    TRLBand* band = NewBand(report, bandName, btFooter, top, 17);
+    band->Borders()->SetSides(sdCustom);
+    band->Borders()->SetDrawTop(true);
+    TRLLabel* credit = NewLabel(band, QStringLiteral("RLLabel40"), CreditLine(), 0, 1);
+    credit->SetFont(ArialFont(9));
+    credit->SetTransparent(false);
+    credit->SetColor(clWhite);
+    // Sized from its right edge, so the whole line stays on the page.
+    credit->SetAlignment(taRightJustify);
+    credit->SetAlign(faRightTop);
+    return credit;
+}
+
+} // namespace ReportParts

@@ -1,0 +1,53 @@
+#pragma once
+// What the report forms share: the firm's logo, the page-footer credit line,
+// the totals' pattern and small builders for the bands and controls of a
+// form's report.
+#include "RLReport.h"
+
+#include <QImage>
+#include <QString>
+
+class TIBSQL;
+
+namespace ReportParts {
+
+// Amounts of the unit, day and grand totals: blank when zero, the minus
+// sign after the digits.
+inline const char* const TotalPattern = "###,###,##0.00 ;###,###,##0.00-; ";
+
+// The credit line at the right end of every page's footer.
+QString CreditLine();
+// The firm's logo, 73 by 65 pixels, drawn once.
+const QImage& FirmLogo();
+
+// The text of column 0 of "select nome from cond where cond = <n> ".
+QString CondName(TIBSQL& sql, int cond);
+
+TRLFont ArialFont(int pixels, bool bold = false);
+
+TRLBand* NewBand(TRLCustomControl* parent, const QString& name, TRLBandType type, int top,
+                 int height);
+TRLLabel* NewLabel(TRLCustomControl* band, const QString& name, const QString& caption, int left,
+                   int top, int width = 0);
+TRLDBText* NewDBText(TRLCustomControl* band, const QString& name, TDataSet* data,
+                     const QString& field, int left, int top, int width);
+
+// The page header every listing shares (logo, firm, title, condominium,
+// page number, date); returns the band. The x positions of the title, the
+// page number and the date differ between the listings.
+struct THeaderParts {
+    TRLBand* Band;
+    TRLImage* Logo;
+    TRLLabel* Firm;
+    TRLLabel* Title;
+    TRLLabel* Cond;
+    TRLSystemInfo* PageNumber;
+    TRLSystemInfo* Date;
+};
+THeaderParts NewPageHeader(TRLCustomControl* report, const QString& title, TPoint titleAt,
+                           int pageNumberLeft, int dateLeft);
+
+// The footer with a line along its top and the credit line at its right.
+TRLLabel* NewCreditFooter(TRLCustomControl* report, const QString& bandName, int top);
+
+} // namespace ReportParts
