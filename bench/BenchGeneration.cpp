@@ -9,7 +9,7 @@
 //
 //   bench_generation                 the whole comparison
 //   bench_generation --pages N       one child run: prints "pages kB seconds"
-#include "MemDataSet.h"
+#include "MemTestDataSet.h"
 
 #include "DateTime.h"
 #include "RLReport.h"

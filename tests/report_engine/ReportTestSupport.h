@@ -1,6 +1,6 @@
 #pragma once
 // Building small report forms in code and reading back what their pages hold.
-#include "MemDataSet.h"
+#include "MemTestDataSet.h"
 
 #include "RLEngineServices.h"
 #include "RLMetaFile.h"
