@@ -1,0 +1,196 @@
+// The balance report form against the test server: the template of the
+// settings row, the condominium selection kept private to the run, the
+// rows of the procedure and the emission log.
+#include "../app/MessageRecorder.h"
+#include "DMod.h"
+#include "DateTime.h"
+#include "IBSQL.h"
+#include "RLEngineServices.h"
+#include "RemotoLanc.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A month no fixture uses, so the log rows are this test's own.
+const int LogYear = 2031;
+const int LogMonth = 5;
+
+class BalanceteServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RLEngineServices::SetPreviewOpener(
+            [this](TRLGraphicStorage*, const TRLPreviewOptions&) { ++previews; });
+        RLEngineServices::SetMessageSink([this](const QString& t) { engineMessages << t; });
+        dm.CondLogado = 1;
+        dm.CodBalancete = 1;
+        TipoPeriodo = QStringLiteral("mês");
+        TipoConta = 2;
+        GrauConta = 3;
+        AlgumasContas = false;
+        ContasSel.clear();
+        ClearLog();
+    }
+    void TearDown() override {
+        ClearLog();
+        RLEngineServices::SetPreviewOpener(nullptr);
+        RLEngineServices::SetMessageSink(nullptr);
+    }
+
+    // Runs in a transaction of its own, committed, as another client would.
+    QStringList Committed(const QString& text, const QList<double>& dates = {}) {
+        TIBTransaction t;
+        t.SetDefaultDatabase(&dm.BDados);
+        t.StartTransaction();
+        TIBSQL sql;
+        sql.SetDatabase(&dm.BDados);
+        sql.SetTransaction(&t);
+        sql.SetSQL(text);
+        for (int i = 0; i < dates.size(); ++i) {
+            sql.Params(i).SetAsDateTime(dates[i]);
+        }
+        sql.ExecQuery();
+        QStringList rows;
+        while (sql.FieldCount() > 0 && !sql.Eof()) {
+            QStringList cols;
+            for (int c = 0; c < sql.FieldCount(); ++c) {
+                cols << (sql.Fields(c).IsNull() ? QStringLiteral("<null>")
+                                                : sql.Fields(c).AsString());
+            }
+            rows << cols.join(QLatin1Char('|'));
+            sql.Next();
+        }
+        sql.Close();
+        t.Commit();
+        return rows;
+    }
+
+    void ClearLog() {
+        Committed(QStringLiteral("delete from emissoes where mes = :m"), {LogMonthDate()});
+    }
+    static double LogMonthDate() { return DateTime::EncodeDate(LogYear, LogMonth, 1); }
+    QStringList LogRows() {
+        return Committed(
+            QStringLiteral("select cod, diasbol01, diasbal01 from emissoes where mes = :m"),
+            {LogMonthDate()});
+    }
+
+    MessageRecorder rec;
+    TDM dm;
+    int previews = 0;
+    QStringList engineMessages;
+};
+
+TEST_F(BalanceteServer, CreationLoadsTheTemplateOfTheSettingsRow) {
+    TFRemotoLanc form;
+    EXPECT_TRUE(form.TransaGeral.Active());
+    EXPECT_EQ(form.Memo2, QStringLiteral("Rec. {Cota} ref. {MêsCota4} - {Imóvel}"));
+    EXPECT_EQ(form.Marcas, (QStringList{QStringLiteral("Cota"), QStringLiteral("MêsCota4"),
+                                        QStringLiteral("Imóvel")}));
+    dm.CodBalancete = 99; // no such settings row
+    TFRemotoLanc empty;
+    EXPECT_TRUE(empty.Memo2.isEmpty());
+    EXPECT_TRUE(empty.Marcas.isEmpty());
+}
+
+TEST_F(BalanceteServer, RunSeesOnlyItsOwnCondominiumAndKeepsTheSelectionPrivate) {
+    dm.MesAtual = DateTime::EncodeDate(2014, 3, 1);
+    TFRemotoLanc form;
+    form.ImprimeBalancete();
+    EXPECT_EQ(previews, 1);
+    EXPECT_TRUE(engineMessages.isEmpty()) << engineMessages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(form.QLanc.Active());
+
+    // Within the run's transaction the selection is there; nobody else sees it.
+    form.SQLGeral.SetSQL(QStringLiteral("select cond, sel from condsel"));
+    form.SQLGeral.ExecQuery();
+    EXPECT_EQ(form.SQLGeral.Fields(0).AsInteger(), 1);
+    EXPECT_EQ(form.SQLGeral.Fields(1).AsString(), QStringLiteral("S"));
+    form.SQLGeral.Next();
+    EXPECT_TRUE(form.SQLGeral.Eof());
+    form.SQLGeral.Close();
+    EXPECT_TRUE(Committed(QStringLiteral("select cond from condsel where cond = 1")).isEmpty());
+
+    // The statement's rows, reopened with the run's parameters.
+    form.QLanc.Open();
+    int rows = 0;
+    for (; !form.QLanc.Eof(); form.QLanc.Next(), ++rows) {
+        EXPECT_EQ(form.QLanc.FieldByName(QStringLiteral("COND")).AsInteger(), 1);
+        const QString sub = form.QLanc.FieldByName(QStringLiteral("SUBCONTA")).AsString();
+        EXPECT_EQ(form.QLanc.FieldByName(QStringLiteral("GRAU2")).AsString(), sub.left(4));
+    }
+    form.QLanc.Close();
+    EXPECT_GT(rows, 0);
+}
+
+TEST_F(BalanceteServer, TwoFormsOnTwoConnectionsEachSelectTheirOwnCondominium) {
+    dm.MesAtual = DateTime::EncodeDate(2014, 3, 1);
+    TFRemotoLanc first;
+    first.ImprimeBalancete();
+    // A second client on its own connection, while the first is still open.
+    TIBDatabase other;
+    other.SetDatabaseName(dm.BDados.DatabaseName());
+    other.Params() = dm.BDados.Params();
+    other.SetLoginPrompt(false);
+    other.SetConnected(true);
+    TIBTransaction t;
+    t.SetDefaultDatabase(&other);
+    t.Params() = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
+                  QStringLiteral("nowait")};
+    t.StartTransaction();
+    TIBSQL sql;
+    sql.SetDatabase(&other);
+    sql.SetTransaction(&t);
+    sql.SetSQL(QStringLiteral("delete from condsel"));
+    sql.ExecQuery();
+    sql.Close();
+    sql.SetSQL(QStringLiteral("insert into CONDSEL (cond,sel) values (2,'S') "));
+    sql.ExecQuery();
+    sql.Close();
+    sql.SetSQL(QStringLiteral("select cond from condsel"));
+    sql.ExecQuery();
+    EXPECT_EQ(sql.Fields(0).AsInteger(), 2);
+    sql.Next();
+    EXPECT_TRUE(sql.Eof());
+    sql.Close();
+    t.Rollback();
+
+    first.QLanc.Open();
+    ASSERT_FALSE(first.QLanc.Eof());
+    for (; !first.QLanc.Eof(); first.QLanc.Next()) {
+        EXPECT_EQ(first.QLanc.FieldByName(QStringLiteral("COND")).AsInteger(), 1);
+    }
+    first.QLanc.Close();
+}
+
+TEST_F(BalanceteServer, EmissionLogMarksDayOneOnFirstAndLaterIssues) {
+    dm.MesAtual = LogMonthDate();
+    const QString blank(31, QLatin1Char(' '));
+    const QString marked = QLatin1Char('C') + QString(30, QLatin1Char(' '));
+    {
+        TFRemotoLanc form;
+        form.ImprimeBalancete();
+    }
+    EXPECT_EQ(LogRows(), QStringList{QStringLiteral("1|") + blank + QLatin1Char('|') + marked});
+    {
+        TFRemotoLanc form;
+        form.ImprimeBalancete();
+    }
+    EXPECT_EQ(LogRows(), QStringList{QStringLiteral("1|") + blank + QLatin1Char('|') + marked});
+}
+
+TEST_F(BalanceteServer, EmissionLogFillsAnEmptyStoredMarkText) {
+    dm.MesAtual = LogMonthDate();
+    Committed(QStringLiteral("insert into emissoes (cod, mes, diasbol01, diasbal01) "
+                             "values (1, :m, 'B', null)"),
+              {LogMonthDate()});
+    {
+        TFRemotoLanc form;
+        form.ImprimeBalancete();
+    }
+    const QString bol = QLatin1Char('B') + QString(30, QLatin1Char(' '));
+    const QString marked = QLatin1Char('C') + QString(30, QLatin1Char(' '));
+    EXPECT_EQ(LogRows(), QStringList{QStringLiteral("1|") + bol + QLatin1Char('|') + marked});
+}
+
+} // namespace
