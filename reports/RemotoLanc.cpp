@@ -3,6 +3,7 @@
 #include "DMod.h"
 #include "DateTime.h"
 #include "Exception.h"
+#include "LancHistory.h"
 
 #include <memory>
 
@@ -15,6 +16,20 @@ bool AlgumasContas = false;
 QString ContasSel;
 double MesRel = 0;
 double UltimoDiaMes = 0;
+QString LancRD;
+QString LancTipReg;
+QString LancGrupo;
+QString LancComplem;
+double LancMesRefRec = 0;
+double LancMesRefCota = 0;
+double LancMes = 0;
+double LancData = 0;
+int LancCota = 0;
+int LancConta = 0;
+int LancNumRec = 0;
+int LancLanc = 0;
+QString ListaCotas;
+QString ListaImoveis;
 
 namespace RemotoLanc {
 
@@ -283,6 +298,107 @@ void TFRemotoLanc::LogEmission() {
         Transa.Commit();
     }
     Transa.SetActive(false);
+}
+
+QString TFRemotoLanc::FirstText(const QString& statement) {
+    SQLGeral.Close();
+    SQLGeral.SetSQL(statement);
+    return FirstText();
+}
+
+QString TFRemotoLanc::FirstText() {
+    SQLGeral.ExecQuery();
+    const QString text = SQLGeral.Eof() ? QString() : SQLGeral.Fields(0).AsString();
+    SQLGeral.Close();
+    return text;
+}
+
+QString TFRemotoLanc::MontaNomeCota(int cota, const QString& parcela, double mes) {
+    const QString name = FirstText(QStringLiteral("select nomered from cota where cota = ") +
+                                   QString::number(cota) + QStringLiteral(" order by cota "));
+    return LancHistory::FillCotaMask(name, parcela, mes);
+}
+
+void TFRemotoLanc::HeadLancText() {
+    ListaCotas.clear();
+    ListaImoveis.clear();
+    LancRD.clear();
+    LancTipReg.clear();
+}
+
+void TFRemotoLanc::DetalheText() {
+    const auto field = [this](const char* name) -> TIBField& {
+        return QLanc.FieldByName(QString::fromLatin1(name));
+    };
+    Memo1 = Memo2;
+    LancGrupo = field("GRUPO").AsString();
+    LancComplem = field("COMPLEM").AsString();
+    LancMesRefRec = field("MESREFREC").AsDateTime();
+    LancMesRefCota = field("MESREFCOTA").AsDateTime();
+    LancCota = field("COTA").AsInteger();
+    LancConta = field("CONTA").AsInteger();
+    LancNumRec = field("NUMREC").AsInteger();
+    LancMes = field("MES").AsDateTime();
+    const QString parcela = FirstText(
+        QStringLiteral("select parcela from recemid where numrec = ") +
+        QString::number(field("NUMREC").AsInteger()) + QStringLiteral(" and cota = ") +
+        QString::number(field("COTA").AsInteger()) + QStringLiteral(" order by numrec,cota "));
+    LancRD = field("R_D").AsString();
+    LancTipReg = field("TIPREG").AsString();
+    if (LancRD == QStringLiteral("R")) {
+        if (Marcas.contains(QStringLiteral("Cotas"), Qt::CaseInsensitive)) {
+            ListaCotas =
+                LancHistory::AddToList(ListaCotas, MontaNomeCota(field("COTA").AsInteger(), parcela,
+                                                                 field("MESREFCOTA").AsDateTime()));
+        }
+        if (Marcas.contains(QStringLiteral("Imóveis"), Qt::CaseInsensitive)) {
+            ListaImoveis = LancHistory::AddToList(ListaImoveis, field("COMPLEM").AsString());
+        }
+    }
+    LancLanc = field("LANC").AsInteger();
+    LancData = field("DATA").AsDateTime();
+}
+
+QString TFRemotoLanc::TotLancText() {
+    if (LancTipReg == QStringLiteral("Y")) {
+        SQLGeral.Close();
+        SQLGeral.SetSQL(QStringLiteral("select hist from cpagar where (venc > :wmesi and venc < "
+                                       ":mesf) and lanc = :wlanc and venc = :wdatalanc "));
+        SQLGeral.Params(0).SetAsDateTime(LancMes - 1);
+        SQLGeral.Params(1).SetAsDateTime(RemotoLanc::LastDayOfMonth(LancMes) + 1);
+        SQLGeral.Params(2).SetAsInteger(LancLanc);
+        SQLGeral.Params(3).SetAsDateTime(LancData);
+        Memo1 = FirstText();
+    } else if (LancRD != QStringLiteral("R")) {
+        SQLGeral.Close();
+        SQLGeral.SetSQL(QStringLiteral("select histor, valor from lanconta where mes = :wmes and "
+                                       "data = :wdata and lanc = :wlanc order by mes,data,lanc "));
+        SQLGeral.Params(0).SetAsDateTime(LancMes);
+        SQLGeral.Params(1).SetAsDateTime(LancData);
+        SQLGeral.Params(2).SetAsInteger(LancLanc);
+        Memo1 = FirstText();
+    } else {
+        LancHistory::TLanceValues v;
+        v.Conta = [this] {
+            return FirstText(QStringLiteral("select nomered from conta where cod = ") +
+                             QString::number(LancConta) + QStringLiteral(" order by cod "));
+        };
+        v.Cota = [this] {
+            const QString parcela =
+                FirstText(QStringLiteral("select parcela from recemid where numrec = ") +
+                          QString::number(LancNumRec) + QStringLiteral(" and cota = ") +
+                          QString::number(LancCota) + QStringLiteral(" order by numrec,cota "));
+            return MontaNomeCota(LancCota, parcela, LancMes);
+        };
+        v.Grupo = LancGrupo;
+        v.Imovel = LancComplem;
+        v.MesRefRec = LancMesRefRec;
+        v.MesRefCota = LancMesRefCota;
+        Memo1 = LancHistory::FillTemplate(Memo1, Marcas, v, ListaCotas, ListaImoveis);
+    }
+    ListaCotas.clear();
+    ListaImoveis.clear();
+    return Memo1;
 }
 
 void RunRemotoLanc(QObject* owner) {

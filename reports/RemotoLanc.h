@@ -24,6 +24,23 @@ extern QString ContasSel; // '1.01','2.01'
 extern double MesRel;
 extern double UltimoDiaMes;
 
+// What the detail rows of a lance leave for its footer, which is printed
+// after the dataset has already moved on to the next lance.
+extern QString LancRD;
+extern QString LancTipReg;
+extern QString LancGrupo;
+extern QString LancComplem;
+extern double LancMesRefRec;
+extern double LancMesRefCota;
+extern double LancMes;
+extern double LancData;
+extern int LancCota;
+extern int LancConta;
+extern int LancNumRec;
+extern int LancLanc;
+extern QString ListaCotas;
+extern QString ListaImoveis;
+
 // The pure parts of the run, kept apart so they can be checked on their own.
 namespace RemotoLanc {
 
@@ -93,7 +110,20 @@ public:
     QStringList Vocabulario;
     QStringList Marcas;
 
+    // The unit's short name with its mask filled.
+    QString MontaNomeCota(int cota, const QString& parcela, double mes);
+
+    // The text side of the lance handlers: the header empties the lance's
+    // lists, each detail row saves what the footer needs, and the footer
+    // builds the lance's history into Memo1 and returns it.
+    void HeadLancText();
+    void DetalheText();
+    QString TotLancText();
+
 private:
+    // Column 0 of the first row as text; empty when there is none.
+    QString FirstText(const QString& statement);
+    QString FirstText();
     void FormCreate();
     void SelectCondominium();
     void SetParams();

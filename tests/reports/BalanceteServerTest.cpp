@@ -193,4 +193,56 @@ TEST_F(BalanceteServer, EmissionLogFillsAnEmptyStoredMarkText) {
     EXPECT_EQ(LogRows(), QStringList{QStringLiteral("1|") + bol + QLatin1Char('|') + marked});
 }
 
+// Walks the run's rows as the engine walks the lance group: header at a
+// lance's first row, detail per row, footer once the next lance has begun.
+QStringList LanceTexts(TFRemotoLanc& form) {
+    QStringList texts;
+    QString key;
+    QString previous;
+    const auto field = [&](const char* n) {
+        return form.QLanc.FieldByName(QString::fromLatin1(n)).AsString();
+    };
+    form.QLanc.Open();
+    for (; !form.QLanc.Eof(); form.QLanc.Next()) {
+        key = field("COND") + QLatin1Char('|') + field("CONTA") + QLatin1Char('|') +
+              field("SUBCONTA") + QLatin1Char('|') + field("DATA") + QLatin1Char('|') +
+              field("TRAB");
+        if (key != previous) {
+            if (!previous.isEmpty()) {
+                texts << form.TotLancText();
+            }
+            form.HeadLancText();
+            previous = key;
+        }
+        form.DetalheText();
+    }
+    if (!previous.isEmpty()) {
+        texts << form.TotLancText();
+    }
+    form.QLanc.Close();
+    return texts;
+}
+
+TEST_F(BalanceteServer, EachLanceGetsItsHistoryFromPayableEntryOrTemplate) {
+    dm.MesAtual = DateTime::EncodeDate(2014, 3, 1);
+    TFRemotoLanc form;
+    form.ImprimeBalancete();
+    QStringList texts = LanceTexts(form);
+    texts.sort();
+    // The two receipts of 08/03 share a lance at 1.01.01.01: the footer
+    // fills the template from its last row (unit 15, instalment 03/12).
+    // The two payroll entries of 10/03 share one too: the last one's text.
+    // The payable due 20/03 prints its own history; the paid one and the
+    // one due in April are not there.
+    const QStringList expected{
+        QStringLiteral("Conserto do portão da garagem"),
+        QStringLiteral("INSS sobre a folha"),
+        QStringLiteral("Manutenção mensal do elevador"),
+        QStringLiteral("Rec. Apto 102 - 03/12 ref. 02/2014 - Apto 102"),
+        QStringLiteral("Rec. Vaga 101 - 03/14 ref. 03/2014 - Apto 101"),
+        QStringLiteral("Rendimento de aplicação"),
+    };
+    EXPECT_EQ(texts, expected);
+}
+
 } // namespace
