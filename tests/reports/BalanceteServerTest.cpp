@@ -12,9 +12,17 @@
 
 namespace {
 
-// A month no fixture uses, so the log rows are this test's own.
-const int LogYear = 2031;
-const int LogMonth = 5;
+// Tests run side by side on one server and each run logs its emission for
+// its month, so every test uses a month of its own and clears its log rows.
+double TestMonth(int month) {
+    return DateTime::EncodeDate(2031, month, 1);
+}
+// March 2014, the month of the fixture's entries, asked for as a period.
+void AskForMarch2014AsAPeriod() {
+    TipoPeriodo = QStringLiteral("período");
+    DataIni = DateTime::EncodeDate(2014, 3, 1);
+    DataFim = DateTime::EncodeDate(2014, 3, 31);
+}
 
 class BalanceteServer : public ::testing::Test {
 protected:
@@ -29,10 +37,11 @@ protected:
         GrauConta = 3;
         AlgumasContas = false;
         ContasSel.clear();
-        ClearLog();
     }
     void TearDown() override {
-        ClearLog();
+        if (dm.MesAtual != 0) {
+            ClearLog(dm.MesAtual);
+        }
         RLEngineServices::SetPreviewOpener(nullptr);
         RLEngineServices::SetMessageSink(nullptr);
     }
@@ -65,14 +74,17 @@ protected:
         return rows;
     }
 
-    void ClearLog() {
-        Committed(QStringLiteral("delete from emissoes where mes = :m"), {LogMonthDate()});
+    void UseMonth(double month) {
+        dm.MesAtual = month;
+        ClearLog(month);
     }
-    static double LogMonthDate() { return DateTime::EncodeDate(LogYear, LogMonth, 1); }
+    void ClearLog(double month) {
+        Committed(QStringLiteral("delete from emissoes where mes = :m"), {month});
+    }
     QStringList LogRows() {
         return Committed(
             QStringLiteral("select cod, diasbol01, diasbal01 from emissoes where mes = :m"),
-            {LogMonthDate()});
+            {dm.MesAtual});
     }
 
     MessageRecorder rec;
@@ -94,7 +106,8 @@ TEST_F(BalanceteServer, CreationLoadsTheTemplateOfTheSettingsRow) {
 }
 
 TEST_F(BalanceteServer, RunSeesOnlyItsOwnCondominiumAndKeepsTheSelectionPrivate) {
-    dm.MesAtual = DateTime::EncodeDate(2014, 3, 1);
+    UseMonth(TestMonth(6));
+    AskForMarch2014AsAPeriod();
     TFRemotoLanc form;
     form.ImprimeBalancete();
     EXPECT_EQ(previews, 1);
@@ -124,7 +137,8 @@ TEST_F(BalanceteServer, RunSeesOnlyItsOwnCondominiumAndKeepsTheSelectionPrivate)
 }
 
 TEST_F(BalanceteServer, TwoFormsOnTwoConnectionsEachSelectTheirOwnCondominium) {
-    dm.MesAtual = DateTime::EncodeDate(2014, 3, 1);
+    UseMonth(TestMonth(7));
+    AskForMarch2014AsAPeriod();
     TFRemotoLanc first;
     first.ImprimeBalancete();
     // A second client on its own connection, while the first is still open.
@@ -164,7 +178,7 @@ TEST_F(BalanceteServer, TwoFormsOnTwoConnectionsEachSelectTheirOwnCondominium) {
 }
 
 TEST_F(BalanceteServer, EmissionLogMarksDayOneOnFirstAndLaterIssues) {
-    dm.MesAtual = LogMonthDate();
+    UseMonth(TestMonth(5));
     const QString blank(31, QLatin1Char(' '));
     const QString marked = QLatin1Char('C') + QString(30, QLatin1Char(' '));
     {
@@ -180,10 +194,10 @@ TEST_F(BalanceteServer, EmissionLogMarksDayOneOnFirstAndLaterIssues) {
 }
 
 TEST_F(BalanceteServer, EmissionLogFillsAnEmptyStoredMarkText) {
-    dm.MesAtual = LogMonthDate();
+    UseMonth(TestMonth(4));
     Committed(QStringLiteral("insert into emissoes (cod, mes, diasbol01, diasbal01) "
                              "values (1, :m, 'B', null)"),
-              {LogMonthDate()});
+              {dm.MesAtual});
     {
         TFRemotoLanc form;
         form.ImprimeBalancete();
@@ -223,8 +237,9 @@ QStringList LanceTexts(TFRemotoLanc& form) {
     return texts;
 }
 
+// The only test that asks for March 2014 as a month.
 TEST_F(BalanceteServer, EachLanceGetsItsHistoryFromPayableEntryOrTemplate) {
-    dm.MesAtual = DateTime::EncodeDate(2014, 3, 1);
+    UseMonth(DateTime::EncodeDate(2014, 3, 1));
     TFRemotoLanc form;
     form.ImprimeBalancete();
     QStringList texts = LanceTexts(form);
