@@ -1,0 +1,407 @@
+#include "RemotoLanc.h"
+
+#include "DMod.h"
+#include "DateTime.h"
+#include "Exception.h"
+#include "LancHistory.h"
+
+#include <memory>
+
+QString TipoPeriodo;
+double DataIni = 0;
+double DataFim = 0;
+int TipoConta = 0;
+int GrauConta = 0;
+bool AlgumasContas = false;
+QString ContasSel;
+double MesRel = 0;
+double UltimoDiaMes = 0;
+QString LancRD;
+QString LancTipReg;
+QString LancGrupo;
+QString LancComplem;
+double LancMesRefRec = 0;
+double LancMesRefCota = 0;
+double LancMes = 0;
+double LancData = 0;
+int LancCota = 0;
+int LancConta = 0;
+int LancNumRec = 0;
+int LancLanc = 0;
+QString ListaCotas;
+QString ListaImoveis;
+
+namespace RemotoLanc {
+
+namespace {
+
+QString Head(const QString& procedure) {
+    return QStringLiteral("SELECT substring(subconta from 1 for 1) as grau1,  "
+                          "substring(subconta from 1 for 4) as grau2,  "
+                          "substring(subconta from 1 for 7) as grau3,  "
+                          "substring(subconta from 1 for 10) as grau4,  "
+                          "character_length(subconta) as tamanho,  ") +
+           procedure + QStringLiteral(".* FROM  ") + procedure +
+           QStringLiteral("(:wgrupo,:wimovel,:wmesrec,:wmescota,:wcota,:wmes1,:wmesini,:wmesfim) ");
+}
+
+QString CodeCondition(int grau, const QString& list) {
+    static const int lengths[] = {1, 4, 7, 10};
+    if (grau < 0 || grau > 3) {
+        return QString();
+    }
+    return QStringLiteral(" substring(subconta from 1 for %1) in ").arg(lengths[grau]) + list;
+}
+
+} // namespace
+
+QStringList Vocabulary() {
+    return {QStringLiteral("Conta"),   QStringLiteral("Cota"),    QStringLiteral("Cotas"),
+            QStringLiteral("Grupo"),   QStringLiteral("Imóvel"),  QStringLiteral("Imóveis"),
+            QStringLiteral("MêsRec2"), QStringLiteral("MêsRec4"), QStringLiteral("MêsCota2"),
+            QStringLiteral("MêsCota4")};
+}
+
+QStringList ScanMarcas(const QString& histor, const QStringList& vocabulario) {
+    QStringList marcas;
+    QString name;
+    bool inside = false;
+    for (const QChar c : histor) {
+        if (c == QLatin1Char('{')) {
+            name.clear();
+            inside = true;
+            continue;
+        }
+        if (inside) {
+            name += c;
+        }
+        if (c == QLatin1Char('}')) {
+            // The name is kept: a second closing brace shortens it again and
+            // looks the shorter name up.
+            name.chop(1);
+            if (vocabulario.contains(name, Qt::CaseInsensitive)) {
+                marcas << name;
+            }
+            inside = false;
+        }
+    }
+    return marcas;
+}
+
+QString BuildStatement(const TStatementInputs& in) {
+    const bool month = in.TipoPeriodo == QStringLiteral("mês");
+    QString sql = Head(month ? QStringLiteral("sp_lanc_por_conta_remoto")
+                             : QStringLiteral("sp_lanc_por_conta_remoto_per"));
+    QString filter;
+    if (in.TipoConta == 0) {
+        filter = QStringLiteral("where (R_D = 'E' or R_D = 'R') ");
+    } else if (in.TipoConta == 1) {
+        filter = QStringLiteral("where (R_D = 'D') ");
+    }
+    if (in.AlgumasContas) {
+        const QString cond =
+            CodeCondition(in.GrauConta, QLatin1Char('(') + in.ContasSel + QLatin1Char(')'));
+        filter += (filter.isEmpty() ? QStringLiteral(" where ") : QStringLiteral(" and ")) + cond;
+    }
+    filter += QStringLiteral(" order by  cond,conta,subconta,data,trab,lanc");
+    return sql + filter;
+}
+
+TFlags FlagsFor(const QStringList& marcas) {
+    TFlags f;
+    const QString yes = QStringLiteral("S");
+    for (const QString& m : marcas) {
+        if (m == QStringLiteral("Grupo")) {
+            f.wgrupo = yes;
+        } else if (m == QStringLiteral("Imóvel")) {
+            f.wimovel = yes;
+        } else if (m == QStringLiteral("MêsRec2") || m == QStringLiteral("MêsRec4")) {
+            f.wmesrec = yes;
+        } else if (m == QStringLiteral("MêsCota2") || m == QStringLiteral("MêsCota4")) {
+            f.wmescota = yes;
+        } else if (m == QStringLiteral("Cota")) {
+            f.wcota = yes;
+        }
+    }
+    return f;
+}
+
+double LastDayOfMonth(double mes) {
+    const DateTime::Date d = DateTime::DecodeDate(mes);
+    const int year = d.Month == 12 ? d.Year + 1 : d.Year;
+    const int month = d.Month == 12 ? 1 : d.Month + 1;
+    return DateTime::EncodeDate(year, month, 1) - 1;
+}
+
+TDateParams DateParams(const QString& tipoPeriodo, double mesRel, double dataIni, double dataFim) {
+    TDateParams p;
+    p.wmes1 = mesRel;
+    if (tipoPeriodo == QStringLiteral("mês")) {
+        p.wmesini = mesRel - 1;
+        p.wmesfim = LastDayOfMonth(mesRel) + 1;
+    } else {
+        p.wmesini = dataIni - 1;
+        p.wmesfim = dataFim + 1;
+    }
+    return p;
+}
+
+QString MarkDay(const QString& stored, int dia) {
+    QString marks = stored;
+    if (marks.size() < dia) {
+        marks = marks.leftJustified(31, QLatin1Char(' '));
+    }
+    if (dia >= 1 && dia <= marks.size()) {
+        marks[dia - 1] = QLatin1Char('C');
+    }
+    return marks;
+}
+
+} // namespace RemotoLanc
+
+TFRemotoLanc::TFRemotoLanc(QObject* owner)
+    : QObject(owner), DSLanc(&QLanc), ListBox1(RemotoLanc::Vocabulary()) {
+    setObjectName(QStringLiteral("FRemotoLanc"));
+    TransaGeral.SetDefaultDatabase(&DM->BDados);
+    TransaGeral.Params() = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
+                            QStringLiteral("nowait")};
+    Transa.SetDefaultDatabase(&DM->BDados);
+    for (TIBQuery* q : {&QLanc, &QSaldo}) {
+        q->SetDatabase(&DM->BDados);
+        q->SetTransaction(&TransaGeral);
+    }
+    SQLGeral.SetDatabase(&DM->BDados);
+    SQLGeral.SetTransaction(&TransaGeral);
+    SQL.SetDatabase(&DM->BDados);
+    SQL.SetTransaction(&Transa);
+    RL1.SetName(QStringLiteral("RL1"));
+    RL1.SetDataSource(DSLanc);
+    FormCreate();
+}
+
+TFRemotoLanc::~TFRemotoLanc() {
+    // Rolling back undoes the run's CONDSEL change; errors here are dropped
+    // as the form goes away regardless.
+    for (TIBTransaction* t : {&TransaGeral, &Transa}) {
+        try {
+            t->SetActive(false);
+        } catch (const Exception&) {
+        }
+    }
+}
+
+void TFRemotoLanc::FormCreate() {
+    Vocabulario = ListBox1;
+    TransaGeral.StartTransaction();
+    SQLGeral.Close();
+    SQLGeral.SetSQL(
+        QStringLiteral("select nome,tipo,detsint,norcons,incdev,histor,formaimp,  "
+                       "discota,estrutura,subconta,extrato,emitir,vias,mensa1,  mensa2, "
+                       "mensa3,dsint,imp_merref, bal_por_imovel from balancetes where cod = ") +
+        QString::number(DM->CodBalancete));
+    SQLGeral.ExecQuery();
+    Memo2 = SQLGeral.Eof() ? QString() : SQLGeral.Fields(5).AsString();
+    SQLGeral.Close();
+    Marcas = RemotoLanc::ScanMarcas(Memo2, Vocabulario);
+}
+
+void TFRemotoLanc::ImprimeBalancete() {
+    MesRel = DM->MesAtual;
+    UltimoDiaMes = RemotoLanc::LastDayOfMonth(MesRel);
+    QLanc.Close();
+    QLanc.SetSQL(
+        RemotoLanc::BuildStatement({TipoPeriodo, TipoConta, GrauConta, AlgumasContas, ContasSel}));
+    SetParams();
+    SelectCondominium();
+    QLanc.Open();
+    // The engine reports its own failures while preparing; the run goes on
+    // to log the emission whatever the preview did.
+    RL1.Preview();
+    QLanc.Close();
+    LogEmission();
+}
+
+void TFRemotoLanc::SetParams() {
+    const RemotoLanc::TFlags f = RemotoLanc::FlagsFor(Marcas);
+    QLanc.ParamByName(QStringLiteral("wgrupo")).SetAsString(f.wgrupo);
+    QLanc.ParamByName(QStringLiteral("wimovel")).SetAsString(f.wimovel);
+    QLanc.ParamByName(QStringLiteral("wmesrec")).SetAsString(f.wmesrec);
+    QLanc.ParamByName(QStringLiteral("wmescota")).SetAsString(f.wmescota);
+    QLanc.ParamByName(QStringLiteral("wcota")).SetAsString(f.wcota);
+    const RemotoLanc::TDateParams d = RemotoLanc::DateParams(TipoPeriodo, MesRel, DataIni, DataFim);
+    QLanc.ParamByName(QStringLiteral("wmes1")).SetAsDateTime(d.wmes1);
+    QLanc.ParamByName(QStringLiteral("wmesini")).SetAsDateTime(d.wmesini);
+    QLanc.ParamByName(QStringLiteral("wmesfim")).SetAsDateTime(d.wmesfim);
+}
+
+void TFRemotoLanc::SelectCondominium() {
+    SQLGeral.Close();
+    SQLGeral.SetSQL(QStringLiteral("delete from condsel"));
+    SQLGeral.ExecQuery();
+    SQLGeral.Close();
+    SQLGeral.SetSQL(QStringLiteral("insert into CONDSEL (cond,sel) values (") +
+                    QString::number(DM->CondLogado) + QStringLiteral(",'S') "));
+    SQLGeral.ExecQuery();
+    SQLGeral.Close();
+}
+
+void TFRemotoLanc::LogEmission() {
+    Transa.SetActive(false);
+    Transa.SetActive(true);
+    const DateTime::Date d = DateTime::DecodeDate(MesRel);
+    const double wmes = DateTime::EncodeDate(d.Year, d.Month, 1);
+    const int dia = d.Day;
+    SQLGeral.Close();
+    SQLGeral.SetSQL(QStringLiteral("select cond from condsel "));
+    SQLGeral.ExecQuery();
+    const QString blank(31, QLatin1Char(' '));
+    // One mark text for the whole loop, as every row marks the same day.
+    QString marks = blank;
+    while (!SQLGeral.Eof()) {
+        const std::int32_t cod = SQLGeral.Fields(0).AsInteger();
+        SQL.Close();
+        SQL.SetSQL(QStringLiteral("select count(*) from emissoes where cod = :wcod and mes = "
+                                  ":wmes "));
+        SQL.Params(0).SetAsInteger(cod);
+        SQL.Params(1).SetAsDateTime(wmes);
+        SQL.ExecQuery();
+        const std::int32_t count = SQL.Fields(0).AsInteger();
+        SQL.Close();
+        if (count >= 1) {
+            SQL.SetSQL(QStringLiteral("select diasbal01 from emissoes where cod = :wcod and mes "
+                                      "= :wmes "));
+            SQL.Params(0).SetAsInteger(cod);
+            SQL.Params(1).SetAsDateTime(wmes);
+            SQL.ExecQuery();
+            marks = RemotoLanc::MarkDay(SQL.Fields(0).AsString(), dia);
+            SQL.Close();
+            SQL.SetSQL(QStringLiteral("update emissoes set diasbal01 = :wdias where cod = :wcod "
+                                      "and mes = :wmes "));
+            SQL.Params(0).SetAsString(marks);
+            SQL.Params(1).SetAsInteger(cod);
+            SQL.Params(2).SetAsDateTime(wmes);
+        } else {
+            marks = RemotoLanc::MarkDay(marks, dia);
+            SQL.SetSQL(QStringLiteral("insert into emissoes (cod, mes, diasbol01, diasbal01)  "
+                                      "values (:wcod,:wmes,:wbol,:wbal) "));
+            SQL.Params(0).SetAsInteger(cod);
+            SQL.Params(1).SetAsDateTime(wmes);
+            SQL.Params(2).SetAsString(blank);
+            SQL.Params(3).SetAsString(marks);
+        }
+        SQL.ExecQuery();
+        SQL.Close();
+        SQLGeral.Next();
+    }
+    SQLGeral.Close();
+    if (Transa.Active()) {
+        Transa.Commit();
+    }
+    Transa.SetActive(false);
+}
+
+QString TFRemotoLanc::FirstText(const QString& statement) {
+    SQLGeral.Close();
+    SQLGeral.SetSQL(statement);
+    return FirstText();
+}
+
+QString TFRemotoLanc::FirstText() {
+    SQLGeral.ExecQuery();
+    const QString text = SQLGeral.Eof() ? QString() : SQLGeral.Fields(0).AsString();
+    SQLGeral.Close();
+    return text;
+}
+
+QString TFRemotoLanc::MontaNomeCota(int cota, const QString& parcela, double mes) {
+    const QString name = FirstText(QStringLiteral("select nomered from cota where cota = ") +
+                                   QString::number(cota) + QStringLiteral(" order by cota "));
+    return LancHistory::FillCotaMask(name, parcela, mes);
+}
+
+void TFRemotoLanc::HeadLancText() {
+    ListaCotas.clear();
+    ListaImoveis.clear();
+    LancRD.clear();
+    LancTipReg.clear();
+}
+
+void TFRemotoLanc::DetalheText() {
+    const auto field = [this](const char* name) -> TIBField& {
+        return QLanc.FieldByName(QString::fromLatin1(name));
+    };
+    Memo1 = Memo2;
+    LancGrupo = field("GRUPO").AsString();
+    LancComplem = field("COMPLEM").AsString();
+    LancMesRefRec = field("MESREFREC").AsDateTime();
+    LancMesRefCota = field("MESREFCOTA").AsDateTime();
+    LancCota = field("COTA").AsInteger();
+    LancConta = field("CONTA").AsInteger();
+    LancNumRec = field("NUMREC").AsInteger();
+    LancMes = field("MES").AsDateTime();
+    const QString parcela = FirstText(
+        QStringLiteral("select parcela from recemid where numrec = ") +
+        QString::number(field("NUMREC").AsInteger()) + QStringLiteral(" and cota = ") +
+        QString::number(field("COTA").AsInteger()) + QStringLiteral(" order by numrec,cota "));
+    LancRD = field("R_D").AsString();
+    LancTipReg = field("TIPREG").AsString();
+    if (LancRD == QStringLiteral("R")) {
+        if (Marcas.contains(QStringLiteral("Cotas"), Qt::CaseInsensitive)) {
+            ListaCotas =
+                LancHistory::AddToList(ListaCotas, MontaNomeCota(field("COTA").AsInteger(), parcela,
+                                                                 field("MESREFCOTA").AsDateTime()));
+        }
+        if (Marcas.contains(QStringLiteral("Imóveis"), Qt::CaseInsensitive)) {
+            ListaImoveis = LancHistory::AddToList(ListaImoveis, field("COMPLEM").AsString());
+        }
+    }
+    LancLanc = field("LANC").AsInteger();
+    LancData = field("DATA").AsDateTime();
+}
+
+QString TFRemotoLanc::TotLancText() {
+    if (LancTipReg == QStringLiteral("Y")) {
+        SQLGeral.Close();
+        SQLGeral.SetSQL(QStringLiteral("select hist from cpagar where (venc > :wmesi and venc < "
+                                       ":mesf) and lanc = :wlanc and venc = :wdatalanc "));
+        SQLGeral.Params(0).SetAsDateTime(LancMes - 1);
+        SQLGeral.Params(1).SetAsDateTime(RemotoLanc::LastDayOfMonth(LancMes) + 1);
+        SQLGeral.Params(2).SetAsInteger(LancLanc);
+        SQLGeral.Params(3).SetAsDateTime(LancData);
+        Memo1 = FirstText();
+    } else if (LancRD != QStringLiteral("R")) {
+        SQLGeral.Close();
+        SQLGeral.SetSQL(QStringLiteral("select histor, valor from lanconta where mes = :wmes and "
+                                       "data = :wdata and lanc = :wlanc order by mes,data,lanc "));
+        SQLGeral.Params(0).SetAsDateTime(LancMes);
+        SQLGeral.Params(1).SetAsDateTime(LancData);
+        SQLGeral.Params(2).SetAsInteger(LancLanc);
+        Memo1 = FirstText();
+    } else {
+        LancHistory::TLanceValues v;
+        v.Conta = [this] {
+            return FirstText(QStringLiteral("select nomered from conta where cod = ") +
+                             QString::number(LancConta) + QStringLiteral(" order by cod "));
+        };
+        v.Cota = [this] {
+            const QString parcela =
+                FirstText(QStringLiteral("select parcela from recemid where numrec = ") +
+                          QString::number(LancNumRec) + QStringLiteral(" and cota = ") +
+                          QString::number(LancCota) + QStringLiteral(" order by numrec,cota "));
+            return MontaNomeCota(LancCota, parcela, LancMes);
+        };
+        v.Grupo = LancGrupo;
+        v.Imovel = LancComplem;
+        v.MesRefRec = LancMesRefRec;
+        v.MesRefCota = LancMesRefCota;
+        Memo1 = LancHistory::FillTemplate(Memo1, Marcas, v, ListaCotas, ListaImoveis);
+    }
+    ListaCotas.clear();
+    ListaImoveis.clear();
+    return Memo1;
+}
+
+void RunRemotoLanc(QObject* owner) {
+    const std::unique_ptr<TFRemotoLanc> form = std::make_unique<TFRemotoLanc>(owner);
+    form->ImprimeBalancete();
+}
