@@ -1,4 +1,5 @@
-# quorva_add_test(<name> LABEL <unit|db|gui|slow> SOURCES ... LIBS ... [TSAN])
+# quorva_add_test(<name> LABEL <unit|db|gui|slow> SOURCES ... LIBS ...
+#                 [DEFINITIONS ...] [TSAN])
 #
 # One GoogleTest executable, its cases discovered when ctest runs (not at
 # build time, so no display is needed while building). Tests labelled "db"
@@ -12,7 +13,7 @@ include(GoogleTest)
 find_package(GTest REQUIRED)
 
 function(quorva_add_test name)
-    cmake_parse_arguments(T "TSAN" "LABEL" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "TSAN" "LABEL" "SOURCES;LIBS;DEFINITIONS" ${ARGN})
     if(NOT T_LABEL MATCHES "^(unit|db|gui|slow)$")
         message(FATAL_ERROR "${name}: LABEL must be unit, db, gui or slow")
     endif()
@@ -24,6 +25,9 @@ function(quorva_add_test name)
     endif()
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} quorva_test_main)
+    if(T_DEFINITIONS)
+        target_compile_definitions(${name} PRIVATE ${T_DEFINITIONS})
+    endif()
     set(props LABELS ${T_LABEL} TIMEOUT 600)
     if(T_LABEL STREQUAL "db")
         list(APPEND props FIXTURES_REQUIRED firebird)

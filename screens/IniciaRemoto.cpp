@@ -131,7 +131,7 @@ void TFIniciaRemoto::BuildWindow() {
     Panel1->hide();
 
     Label4 =
-        new QLabel(QStringLiteral("Desenvolvido por Exemplo Sistemas - www.example.com"), client);
+        new QLabel(QStringLiteral("Desenvolvido pela equipe QuorvaOnline - www.example.com/quorvaonline"), client);
     Label4->setGeometry(0, 462, width, 18);
     Label4->setAlignment(Qt::AlignCenter);
     Label4->setFont(PixelFont(11, true, true));

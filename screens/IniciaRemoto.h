@@ -23,7 +23,7 @@ inline constexpr const char* IniFileName = "torvikrm.ini";
 inline constexpr const char* IniSection = "CONFIG";
 inline constexpr const char* IniKey = "Cond";
 // The developer's page that the credit line opens.
-inline constexpr const char* CreditUrl = "https://www.quorva.com.br/desenvolvimento";
+inline constexpr const char* CreditUrl = "https://www.example.com/quorvaonline";
 } // namespace IniciaRemoto
 
 class TFIniciaRemoto : public QMainWindow {
