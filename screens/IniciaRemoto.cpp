@@ -130,8 +130,9 @@ void TFIniciaRemoto::BuildWindow() {
     BitBtn1->setGeometry(100, 86, 100, 30);
     Panel1->hide();
 
-    Label4 =
-        new QLabel(QStringLiteral("Desenvolvido pela equipe QuorvaOnline - www.example.com/quorvaonline"), client);
+    Label4 = new QLabel(
+        QStringLiteral("Desenvolvido pela equipe QuorvaOnline - www.example.com/quorvaonline"),
+        client);
     Label4->setGeometry(0, 462, width, 18);
     Label4->setAlignment(Qt::AlignCenter);
     Label4->setFont(PixelFont(11, true, true));
