@@ -2,8 +2,8 @@
 // The print dialog of the preview window and the parameters it fills:
 // printer, print filter, page range, copies, print to file and in the
 // background.
-#include <QDialog>
 #include "RLFilters.h"
+#include <QDialog>
 
 #include <QPointer>
 
