@@ -233,7 +233,7 @@ TEST(Memo, TwoLinesOfWhichTheSecondIsTooWideMakeThree) {
     EXPECT_EQ(memo->Caption(), QStringLiteral("Primeira linha\r\nsegunda linha bem mais larga "
                                               "que o memo\r\n"));
 
-    // The spec's case: with a wider memo the two lines make three.
+    // Two lines, the second wider than the memo, print as three.
     Bench c;
     auto* wide = new TRLMemo(c.band);
     wide->SetBounds(0, 0, 200, 15);
