@@ -1,10 +1,13 @@
-// quorva-report: runs one of the listings for one condominium without any
+// quorva-report: runs one of the reports for one condominium without any
 // window and writes it to a file, as the preview's save button would. It is
 // what a firm schedules to mail the monthly reports, and what the end-to-end
 // tests drive. The same report forms and the same generation as the desktop
 // program run here; only the engine's windows are replaced: progress goes to
 // a line on standard error and the prepared pages are saved instead of shown.
+#include "BalanceteChoice.h"
+#include "BalanceteEntry.h"
 #include "DMod.h"
+#include "DateTime.h"
 #include "Exception.h"
 #include "IBSQL.h"
 #include "IntText.h"
@@ -15,6 +18,7 @@
 #include "RegionalSettings.h"
 #include "RemotoCap.h"
 #include "RemotoInad.h"
+#include "RemotoPesq.h" // the selection screen's messages
 #include "Win1252.h"
 
 #include <QElapsedTimer>
@@ -38,10 +42,12 @@ enum ExitCode {
     ExitLoginRefused = 3,
     ExitServerUnreachable = 4,
     ExitOutputUnwritable = 5,
+    ExitNothingToReport = 6,
 };
 
 const char* const HelpText =
     R"(Usage: quorva-report --cond NUMBER --password TEXT --report NAME --output FILE
+                     [balance report options]
 
 Writes one report of a condominium to a file, with no window: the same
 report the desktop program shows in its preview, saved as its "Salvar"
@@ -52,7 +58,10 @@ button saves it.
                      Without this option the password is read from the
                      environment variable QUORVA_PASSWORD, which keeps it
                      out of the process list.
-  --report NAME      inadimplencia   overdue, unpaid bills by unit
+  --report NAME      balancete       every entry of a month or period by
+                                     account, with totals and balances
+                                     ("Balancete Detalhado por Conta")
+                     inadimplencia   overdue, unpaid bills by unit
                                      ("Relação de Inadimplentes")
                      compromissados  committed, unpaid payables by due date
                                      ("Compromissados")
@@ -66,6 +75,28 @@ button saves it.
   --quiet            no progress line
   --help             this text
 
+Balance report options (what the selection screen asks for; only with
+--report balancete):
+  --month MM/YYYY    the month, e.g. --month 03/2014; the month's balances
+                     close each account and the condominium. Without
+                     --month nor --from/--to: the latest month with entries
+                     of the condominium, as the selection screen opens.
+  --from DD/MM/YYYY  a period instead of a month, both days included, e.g.
+  --to DD/MM/YYYY      --from 01/01/2014 --to 30/06/2014 (no balances).
+  --type TYPE        receitas, despesas or todas (the default): income
+                     accounts, expense accounts or both
+  --grade N          how deep the report goes in the chart of accounts:
+                       0  grade 1 (codes like 1)
+                       1  grade 2 (codes like 1.01)
+                       2  grade 3 (codes like 1.01.01)
+                       3  grade 4 (codes like 1.01.01.01), the default
+  --accounts LIST    only these accounts, codes separated by commas, e.g.
+                     --accounts 1.01,2.01.01; each must be in the
+                     condominium's chart of accounts of the chosen type and
+                     no longer than the grade's codes. A code takes its
+                     sub-accounts with it, as a double click on it in the
+                     selection screen marks them. Default: every account.
+
 The database server is the one the desktop program uses: 127.0.0.1 unless
 the environment variable QUORVA_DB_HOST names another host (port 3051).
 Amounts and dates follow the regional settings of the environment
@@ -74,14 +105,18 @@ Amounts and dates follow the regional settings of the environment
 Exit codes:
   0  the report was written
   1  the report could not be generated (the reason is printed)
-  2  wrong usage (missing or unknown option)
+  2  wrong usage (missing or unknown option, invalid date, unknown account)
   3  login refused: unknown condominium or wrong password
   4  the database server cannot be reached
   5  the output file cannot be written
+  6  nothing to report: no entries in the month or period
+     ("Não há lançamentos para o mês"), or no account to report
 
-Example:
+Examples:
   QUORVA_PASSWORD=ipe101 quorva-report --cond 101 --report inadimplencia \
       --output inadimplentes.pdf
+  QUORVA_PASSWORD=ipe101 quorva-report --cond 101 --report balancete \
+      --month 03/2014 --type despesas --grade 2 --output balancete.pdf
 )";
 
 void PrintErr(const QString& text) {
@@ -131,6 +166,17 @@ private:
     bool shown_ = false;
 };
 
+// The balance report's choice, checked as far as it can be without the
+// server.
+struct BalanceteOptions {
+    std::optional<double> Month;
+    std::optional<double> From;
+    std::optional<double> To;
+    int Type = 2;  // todas
+    int Grade = 3; // 1.01.01.01
+    QStringList Accounts;
+};
+
 struct Options {
     QString Cond;
     std::optional<QString> Password;
@@ -138,54 +184,60 @@ struct Options {
     QString Output;
     bool Quiet = false;
     bool Help = false;
+    // The balance report's options as typed; null when not given.
+    QString Month;
+    QString From;
+    QString To;
+    QString Type;
+    QString Grade;
+    QString Accounts;
+    BalanceteOptions Balancete;
 };
 
-// Nullopt (with the reason printed) when the arguments do not make sense.
-std::optional<Options> ParseArguments(const QStringList& args) {
-    Options o;
+bool IsBalancete(const Options& o) {
+    return o.Report == QLatin1String("balancete");
+}
+
+// Reads the options and their values; false (with the reason printed) on
+// an unknown option or a missing value.
+bool ReadOptions(const QStringList& args, Options& o) {
+    const std::pair<const char*, QString*> valued[] = {
+        {"--cond", &o.Cond},   {"--report", &o.Report}, {"--output", &o.Output},
+        {"--month", &o.Month}, {"--from", &o.From},     {"--to", &o.To},
+        {"--type", &o.Type},   {"--grade", &o.Grade},   {"--accounts", &o.Accounts},
+    };
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
-        auto value = [&](QString& into) {
+        QString* into = nullptr;
+        for (const auto& [name, target] : valued) {
+            into = a == QLatin1String(name) ? target : into;
+        }
+        QString password;
+        if (a == QLatin1String("--password")) {
+            into = &password;
+        }
+        if (into) {
             if (i + 1 >= args.size()) {
                 PrintErr(QStringLiteral("%1 needs a value (see --help)").arg(a));
                 return false;
             }
-            into = args.at(++i);
-            return true;
-        };
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            *into = args.at(++i);
+            if (into == &password) {
+                o.Password = password;
+            }
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             o.Help = true;
         } else if (a == QLatin1String("--quiet")) {
             o.Quiet = true;
-        } else if (a == QLatin1String("--cond")) {
-            if (!value(o.Cond)) {
-                return std::nullopt;
-            }
-        } else if (a == QLatin1String("--password")) {
-            QString p;
-            if (!value(p)) {
-                return std::nullopt;
-            }
-            o.Password = p;
-        } else if (a == QLatin1String("--report")) {
-            if (!value(o.Report)) {
-                return std::nullopt;
-            }
-        } else if (a == QLatin1String("--output")) {
-            if (!value(o.Output)) {
-                return std::nullopt;
-            }
         } else {
             PrintErr(QStringLiteral("unknown option %1 (see --help)").arg(a));
-            return std::nullopt;
+            return false;
         }
     }
-    if (o.Help) {
-        return o;
-    }
-    if (!o.Password && qEnvironmentVariableIsSet("QUORVA_PASSWORD")) {
-        o.Password = qEnvironmentVariable("QUORVA_PASSWORD");
-    }
+    return true;
+}
+
+bool CheckRequired(const Options& o) {
     QStringList missing;
     if (o.Cond.isNull()) {
         missing << QStringLiteral("--cond");
@@ -201,11 +253,121 @@ std::optional<Options> ParseArguments(const QStringList& args) {
     }
     if (!missing.isEmpty()) {
         PrintErr(QStringLiteral("missing %1 (see --help)").arg(missing.join(QStringLiteral(", "))));
+        return false;
+    }
+    const QStringList reports{QStringLiteral("balancete"), QStringLiteral("inadimplencia"),
+                              QStringLiteral("compromissados")};
+    if (!reports.contains(o.Report)) {
+        PrintErr(QStringLiteral("unknown report \"%1\": balancete, inadimplencia or compromissados")
+                     .arg(o.Report));
+        return false;
+    }
+    return true;
+}
+
+// The month or the period, read as the selection screen reads its fields
+// and refused with its messages.
+bool CheckPeriod(const Options& o, BalanceteOptions& b) {
+    if (!o.Month.isNull() && (!o.From.isNull() || !o.To.isNull())) {
+        PrintErr(QStringLiteral("give either --month or --from and --to (see --help)"));
+        return false;
+    }
+    if (o.From.isNull() != o.To.isNull()) {
+        PrintErr(QStringLiteral("--from and --to go together (see --help)"));
+        return false;
+    }
+    if (!o.Month.isNull() && !(b.Month = BalanceteChoice::ParseMonth(o.Month))) {
+        PrintErr(RemotoPesq::MesInvalido + QStringLiteral(" (--month %1: mm/yyyy)").arg(o.Month));
+        return false;
+    }
+    if (o.From.isNull()) {
+        return true;
+    }
+    if (!(b.From = BalanceteChoice::ParseDate(o.From))) {
+        PrintErr(RemotoPesq::DataInicialInvalida +
+                 QStringLiteral(" (--from %1: dd/mm/yyyy)").arg(o.From));
+        return false;
+    }
+    if (!(b.To = BalanceteChoice::ParseDate(o.To))) {
+        PrintErr(RemotoPesq::DataFinalInvalida +
+                 QStringLiteral(" (--to %1: dd/mm/yyyy)").arg(o.To));
+        return false;
+    }
+    if (*b.From > *b.To) {
+        PrintErr(RemotoPesq::InicioAposFim +
+                 QStringLiteral(" (--from %1 --to %2)").arg(o.From, o.To));
+        return false;
+    }
+    return true;
+}
+
+bool CheckAccountChoice(const Options& o, BalanceteOptions& b) {
+    if (!o.Type.isNull()) {
+        const std::optional<int> type = BalanceteChoice::ParseType(o.Type);
+        if (!type) {
+            PrintErr(QStringLiteral("unknown account type \"%1\": receitas, despesas or todas")
+                         .arg(o.Type));
+            return false;
+        }
+        b.Type = *type;
+    }
+    if (!o.Grade.isNull()) {
+        const std::optional<int> grade = BalanceteChoice::ParseGrade(o.Grade);
+        if (!grade) {
+            PrintErr(
+                QStringLiteral("--grade %1: the grade is 0, 1, 2 or 3 (see --help)").arg(o.Grade));
+            return false;
+        }
+        b.Grade = *grade;
+    }
+    if (o.Accounts.isNull()) {
+        return true;
+    }
+    b.Accounts = BalanceteChoice::SplitCodes(o.Accounts);
+    if (b.Accounts.isEmpty()) {
+        PrintErr(QStringLiteral("--accounts \"%1\": codes separated by commas, e.g. 1.01,2.01")
+                     .arg(o.Accounts));
+        return false;
+    }
+    for (const QString& code : b.Accounts) {
+        if (!BalanceteChoice::IsListedShape(code, b.Grade)) {
+            PrintErr(QStringLiteral("--accounts: \"%1\" is not an account code of grade %2 or "
+                                    "above (1, 1.01, 1.01.01, 1.01.01.01 up to %3 characters)")
+                         .arg(code)
+                         .arg(b.Grade)
+                         .arg(BalanceteChoice::GradeLength(b.Grade)));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CheckBalanceteOptions(Options& o) {
+    const bool given = !o.Month.isNull() || !o.From.isNull() || !o.To.isNull() ||
+                       !o.Type.isNull() || !o.Grade.isNull() || !o.Accounts.isNull();
+    if (!IsBalancete(o)) {
+        if (given) {
+            PrintErr(QStringLiteral("--month, --from, --to, --type, --grade and --accounts are "
+                                    "options of --report balancete"));
+        }
+        return !given;
+    }
+    return CheckPeriod(o, o.Balancete) && CheckAccountChoice(o, o.Balancete);
+}
+
+// Nullopt (with the reason printed) when the arguments do not make sense.
+std::optional<Options> ParseArguments(const QStringList& args) {
+    Options o;
+    if (!ReadOptions(args, o)) {
         return std::nullopt;
     }
-    if (o.Report != QLatin1String("inadimplencia") && o.Report != QLatin1String("compromissados")) {
-        PrintErr(
-            QStringLiteral("unknown report \"%1\": inadimplencia or compromissados").arg(o.Report));
+    if (o.Help) {
+        return o;
+    }
+    if (!o.Password && qEnvironmentVariableIsSet("QUORVA_PASSWORD")) {
+        o.Password = qEnvironmentVariable("QUORVA_PASSWORD");
+    }
+    if (!CheckRequired(o) || !CheckBalanceteOptions(o)) {
         return std::nullopt;
     }
     return o;
@@ -271,6 +433,135 @@ bool CheckLogin(const QString& condText, const QString& password) {
     return true;
 }
 
+// What the selection screen reads from the server before "Gerar Relatório"
+// runs the balance report, with the same statements: the latest month with
+// entries (its creation), the chart of accounts (its showing), the accounts
+// its grid lists, and the count of entries it checks.
+class SelectionReads {
+public:
+    SelectionReads() {
+        transa_.SetDefaultDatabase(&DM->BDados);
+        sql_.SetDatabase(&DM->BDados);
+        sql_.SetTransaction(&transa_);
+        transa_.SetActive(true);
+    }
+
+    double LatestMonth() {
+        Exec(QStringLiteral("select max(mes) from lanconta where cond = ") + Cond());
+        const double mes = sql_.Fields(0).AsDateTime();
+        sql_.Close();
+        return mes > 0 ? mes : 0;
+    }
+
+    std::int32_t Estrutura() {
+        Exec(QStringLiteral("select nome, estrutu from cond where cond = ") + Cond());
+        const std::int32_t estrutura = sql_.Fields(1).AsInteger();
+        sql_.Close();
+        return estrutura;
+    }
+
+    // The grid's codes, in its order: every account of the type up to the grade.
+    QStringList Accounts(int type, int grade) {
+        const QString filter = type == 0 ? QStringLiteral(" where tipo = 'R' ")
+                               : type == 1
+                                   ? QStringLiteral(" where tipo = 'D' ")
+                                   : QStringLiteral(" where ((tipo = 'R') or (tipo = 'D')) ");
+        Exec(QStringLiteral("select tipo,subconta,nome from subconta ") + filter +
+             QStringLiteral(" and estru = ") + QString::number(DM->EstruturaCond) +
+             QStringLiteral(" order by subconta "));
+        QStringList codes;
+        for (; !sql_.Eof(); sql_.Next()) {
+            const QString code = sql_.Fields(1).AsString();
+            if (code.size() <= BalanceteChoice::GradeLength(grade)) {
+                codes << code;
+            }
+        }
+        sql_.Close();
+        return codes;
+    }
+
+    // Counted over every condominium, as the screen counts.
+    std::int32_t Entries(const TBalanceteInputs& in) {
+        sql_.Close();
+        if (in.TipoPeriodo == QStringLiteral("mês")) {
+            sql_.SetSQL(QStringLiteral("select count(*)  from lanconta where mes = :wdata "));
+            sql_.ParamByName(QStringLiteral("wdata")).SetAsDateTime(DM->MesAtual);
+        } else {
+            sql_.SetSQL(QStringLiteral(
+                "select count(*)  from lanconta where data > :wdataini and data < :wdatafim "));
+            sql_.ParamByName(QStringLiteral("wdataini")).SetAsDateTime(in.DataIni - 1);
+            sql_.ParamByName(QStringLiteral("wdatafim")).SetAsDateTime(in.DataFim + 1);
+        }
+        sql_.ExecQuery();
+        const std::int32_t count = sql_.Fields(0).AsInteger();
+        sql_.Close();
+        return count;
+    }
+
+private:
+    static QString Cond() { return QString::number(DM->CondLogado); }
+    void Exec(const QString& text) {
+        sql_.Close();
+        sql_.SetSQL(text);
+        sql_.ExecQuery();
+    }
+    TIBTransaction transa_;
+    TIBSQL sql_;
+};
+
+QString FormatDay(double date) {
+    const DateTime::Date d = DateTime::DecodeDate(date);
+    return QString::asprintf("%02d/%02d/%04d", d.Day, d.Month, d.Year);
+}
+
+// The month or period asked for, for messages.
+QString Asked(const TBalanceteInputs& in) {
+    if (in.TipoPeriodo != QStringLiteral("mês")) {
+        return FormatDay(in.DataIni) + QStringLiteral(" to ") + FormatDay(in.DataFim);
+    }
+    return DM->MesAtual > 0 ? FormatDay(DM->MesAtual).mid(3)
+                            : QStringLiteral("the condominium has no entries");
+}
+
+// Sets the login state's month and the report's inputs as the selection
+// screen would for this choice. ExitOk, or why the report does not run.
+int PrepareBalancete(const BalanceteOptions& b, TBalanceteInputs& in) {
+    SelectionReads reads;
+    DM->EstruturaCond = reads.Estrutura();
+    const QStringList listed = reads.Accounts(b.Type, b.Grade);
+    for (const QString& code : b.Accounts) {
+        if (!listed.contains(code)) {
+            PrintErr(QStringLiteral("--accounts: %1 is not in the condominium's chart of %2 "
+                                    "accounts")
+                         .arg(code, QStringList{QStringLiteral("income"), QStringLiteral("expense"),
+                                                QStringLiteral("income or expense")}
+                                        .at(b.Type)));
+            return ExitUsage;
+        }
+    }
+    // The month of a period run is the one the screen opens with: the latest
+    // with entries. It names the month the emission is logged for.
+    DM->MesAtual = b.Month ? *b.Month : reads.LatestMonth();
+    const bool period = b.From.has_value();
+    in.TipoPeriodo = period ? QStringLiteral("período") : QStringLiteral("mês");
+    in.DataIni = period ? *b.From : DateTime::Today();
+    in.DataFim = period ? *b.To : DateTime::Today();
+    if (reads.Entries(in) == 0) {
+        PrintErr(RemotoPesq::SemLancamentos + QStringLiteral(" (%1)").arg(Asked(in)));
+        return ExitNothingToReport;
+    }
+    const BalanceteChoice::TMarked marked = BalanceteChoice::MarkAccounts(listed, b.Accounts);
+    in.TipoConta = b.Type;
+    in.GrauConta = b.Grade;
+    in.AlgumasContas = marked.AlgumasContas;
+    in.ContasSel = marked.ContasSel;
+    if (marked.Count == 0) {
+        PrintErr(RemotoPesq::NenhumaConta + QStringLiteral(" (the chart lists no such account)"));
+        return ExitNothingToReport;
+    }
+    return ExitOk;
+}
+
 // Writes the pages as the save dialog would for this file name.
 void SavePages(TRLGraphicStorage& pages, const QString& fileName) {
     if (TRLCustomSaveFilter* filter = SaveFilterByFileName(fileName)) {
@@ -307,9 +598,15 @@ int Run(const Options& o) {
                      .arg(DMod::DatabaseName()));
         return ExitServerUnreachable;
     }
+    TBalanceteInputs balancete;
     try {
         if (!CheckLogin(o.Cond, *o.Password)) {
             return ExitLoginRefused;
+        }
+        if (IsBalancete(o)) {
+            if (const int refused = PrepareBalancete(o.Balancete, balancete); refused != ExitOk) {
+                return refused;
+            }
         }
     } catch (const std::exception& e) {
         PrintErr(QString::fromUtf8(e.what()));
@@ -334,7 +631,9 @@ int Run(const Options& o) {
         });
     }
     try {
-        if (o.Report == QLatin1String("inadimplencia")) {
+        if (IsBalancete(o)) {
+            RunBalancete(nullptr, balancete);
+        } else if (o.Report == QLatin1String("inadimplencia")) {
             RunRemotoInad(nullptr);
         } else {
             RunRemotoCap(nullptr);

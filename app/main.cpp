@@ -1,5 +1,6 @@
 // The program entry: the application, the data module, then the start
 // screen and the message loop.
+#include "BalanceteEntry.h"
 #include "DMod.h"
 #include "ErrorHandler.h"
 #include "Exception.h"
@@ -30,10 +31,12 @@ public:
     }
 };
 
-// The engine's windows and the listings the selection screen starts.
+// The engine's windows and the reports the selection screen starts.
 void WireReports() {
     RegisterProgressWindow();
     RegisterPreviewWindow();
+    ReportEntries::SetImprimeBalancete(
+        [](QWidget* owner, const TBalanceteInputs& inputs) { RunBalancete(owner, inputs); });
     ReportEntries::SetImprimeInadimplencia([](QWidget* owner) { RunRemotoInad(owner); });
     ReportEntries::SetImprimeCompromissados([](QWidget* owner) { RunRemotoCap(owner); });
 }

@@ -90,7 +90,7 @@ TEST_F(ReportToolTest, EachFailureHasItsOwnExitCode) {
          5,
          "cannot write"},
         {"unknown report",
-         ReportArgs(40, QStringLiteral("Inad40"), QStringLiteral("balancete"), good),
+         ReportArgs(40, QStringLiteral("Inad40"), QStringLiteral("balanco"), good),
          {},
          2,
          "unknown report"},
@@ -115,8 +115,9 @@ TEST_F(ReportToolTest, HelpExplainsOptionsReportsFormatsAndExitCodes) {
     const ToolRun run = RunTool({QStringLiteral("--help")});
     EXPECT_EQ(run.ExitCode, 0);
     for (const char* part :
-         {"--cond", "--password", "QUORVA_PASSWORD", "inadimplencia", "compromissados", ".pdf",
-          ".xls", ".rpf", "QUORVA_DB_HOST", "Exit codes", "Example"}) {
+         {"--cond", "--password", "QUORVA_PASSWORD", "balancete", "inadimplencia", "compromissados",
+          ".pdf", ".xls", ".rpf", "--month", "--from", "--to", "--type", "--grade", "--accounts",
+          "QUORVA_DB_HOST", "Exit codes", "Example"}) {
         EXPECT_TRUE(run.Out.contains(QString::fromLatin1(part))) << part;
     }
 }

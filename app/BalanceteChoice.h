@@ -1,0 +1,50 @@
+#pragma once
+// What the report tool's balance report options mean: the month or the
+// period, the account type and grade, and the accounts marked the way the
+// selection screen's grid marks them. No server here: the caller reads the
+// chart of accounts and hands its codes in.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace BalanceteChoice {
+
+// "mm/yyyy" (the month may have one digit): the month's first day.
+std::optional<double> ParseMonth(const QString& text);
+// "dd/mm/yyyy" (day and month may have one digit).
+std::optional<double> ParseDate(const QString& text);
+// "receitas", "despesas" or "todas", letter case aside: 0, 1 or 2, the
+// items of the screen's account type choice.
+std::optional<int> ParseType(const QString& text);
+// "0" to "3": the grades "1", "1.01", "1.01.01" and "1.01.01.01".
+std::optional<int> ParseGrade(const QString& text);
+
+// The longest code listed at a grade: 1, 4, 7 or 10 characters.
+int GradeLength(int grade);
+
+// Whether a typed code looks like one the grid lists at the grade: the
+// digits and dots of 1, 1.01, 1.01.01 or 1.01.01.01, no longer than the
+// grade's codes.
+bool IsListedShape(const QString& code, int grade);
+
+// The typed list "1.01,2.01": codes split at commas, blanks around them
+// dropped. Empty when the text holds an empty item.
+QStringList SplitCodes(const QString& text);
+
+struct TMarked {
+    int Count = 0;              // rows marked
+    bool AlgumasContas = false; // not every listed row is marked
+    QString ContasSel;          // the marked codes when AlgumasContas
+};
+
+// Marks the grid's rows (the listed codes, in grid order) as double clicks
+// on the chosen codes would: each chosen row and every later row whose code
+// begins with it. No chosen code marks every row, as "Selecionar todas as
+// contas" does. Chosen codes must be listed.
+TMarked MarkAccounts(const QStringList& listed, const QStringList& chosen);
+
+// '1.01','2.01': each code between single quotes (a quote inside doubled),
+// joined by commas without blanks.
+QString QuotedList(const QStringList& codes);
+
+} // namespace BalanceteChoice

@@ -1,0 +1,194 @@
+// "Gerar Relatório" on the selection screen, wired as the program wires it,
+// against the test server (condominium 61 of fixtures-balancete-tool.sql):
+// the screen's choice reaches the balance report's inputs, the report is
+// prepared into pages, and its emission is logged.
+#include "BalanceteEntry.h"
+#include "DMod.h"
+#include "DateTime.h"
+#include "IBSQL.h"
+#include "RLEngineServices.h"
+#include "RLMetaFile.h"
+#include "RemotoLanc.h"
+#include "RemotoPesq.h"
+#include "ScreenControls.h"
+#include "ScreenTestSupport.h"
+
+#include <QPushButton>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+using namespace ScreenTest;
+
+namespace {
+
+double Day(int y, int m, int d) {
+    return DateTime::EncodeDate(y, m, d);
+}
+
+class BalanceteEntryDb : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DateTime::SetClock([] { return Day(2019, 9, 20) + 0.5; });
+        // As the program wires it at start-up.
+        ReportEntries::SetImprimeBalancete(
+            [](QWidget* owner, const TBalanceteInputs& in) { RunBalancete(owner, in); });
+        RLEngineServices::SetPreviewOpener(
+            [this](TRLGraphicStorage* pages, const TRLPreviewOptions&) {
+                pages->Link(this);
+                prepared.push_back(pages);
+            });
+        RLEngineServices::SetMessageSink([this](const QString& t) { engineMessages << t; });
+        dm = std::make_unique<TDM>();
+        ASSERT_TRUE(dm->BDados.Connected()) << "the test server is not running";
+        dm->CondLogado = 61;
+        dm->CodBalancete = 1;
+        ClearLog();
+    }
+    void TearDown() override {
+        form.reset();
+        if (dm) {
+            ClearLog();
+        }
+        for (TRLGraphicStorage* pages : prepared) {
+            pages->Unlink(this);
+        }
+        dm.reset();
+        RLEngineServices::SetPreviewOpener(nullptr);
+        RLEngineServices::SetMessageSink(nullptr);
+        ReportEntries::SetImprimeBalancete({});
+        DateTime::SetClock({});
+    }
+
+    void Open() {
+        form = std::make_unique<TFRemotoPesq>(nullptr);
+        form->show();
+    }
+    void Choose(int tipo, int grau) {
+        form->RadioGroup1->SetItemIndex(tipo);
+        form->RadioGroup2->SetItemIndex(grau);
+        if (form->Btn_Importa_Registro->isVisible()) {
+            form->Btn_Importa_Registro->click();
+        }
+    }
+    void Mark(const QString& code) {
+        for (int r = 1; r < form->SG->RowCount(); ++r) {
+            if (form->SG->Cells(0, r) == code) {
+                form->SG->setCurrentCell(r, 0);
+                form->SGDblClick(form->SG);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no row " << code.toStdString();
+    }
+    void TypeMonth(const QString& text) {
+        form->MaskEdit1Enter(form->MaskEdit1);
+        form->MaskEdit1->SetText(text);
+        form->MaskEdit1Exit(form->MaskEdit1);
+    }
+
+    // Committed, in a transaction of its own, as another client would see it.
+    QStringList Committed(const QString& text) {
+        TIBTransaction t;
+        t.SetDefaultDatabase(&dm->BDados);
+        t.StartTransaction();
+        TIBSQL sql;
+        sql.SetDatabase(&dm->BDados);
+        sql.SetTransaction(&t);
+        sql.SetSQL(text);
+        sql.ExecQuery();
+        QStringList rows;
+        for (; sql.FieldCount() > 0 && !sql.Eof(); sql.Next()) {
+            QStringList cols;
+            for (int c = 0; c < sql.FieldCount(); ++c) {
+                cols << sql.Fields(c).AsString();
+            }
+            rows << cols.join(QLatin1Char('|'));
+        }
+        sql.Close();
+        t.Commit();
+        return rows;
+    }
+    void ClearLog() { Committed(QStringLiteral("delete from emissoes where cod = 61")); }
+    QStringList LogRows() {
+        return Committed(QStringLiteral("select extract(month from mes), diasbal01 from emissoes "
+                                        "where cod = 61 order by mes"));
+    }
+    static QString Marked(int day) {
+        QString marks(31, QLatin1Char(' '));
+        marks[day - 1] = QLatin1Char('C');
+        return marks;
+    }
+
+    Messages messages;
+    Brazilian brazil;
+    std::unique_ptr<TDM> dm;
+    std::unique_ptr<TFRemotoPesq> form;
+    std::vector<TRLGraphicStorage*> prepared;
+    QStringList engineMessages;
+};
+
+TEST_F(BalanceteEntryDb, MonthWithSomeAccountsReachesTheReport) {
+    Open();
+    TypeMonth(QStringLiteral("07/2019"));
+    Choose(1, 3); // Despesas, 1.01.01.01
+    Mark(QStringLiteral("2.02"));
+    form->Btn_Imprime_Pedido->click();
+
+    EXPECT_EQ(messages.Take(), QStringList());
+    EXPECT_TRUE(engineMessages.isEmpty()) << engineMessages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(prepared.size(), 1u);
+    EXPECT_GE(prepared.front()->PageCount(), 1);
+    // The report's inputs are the screen's choice.
+    EXPECT_EQ(TipoPeriodo, QStringLiteral("mês"));
+    EXPECT_EQ(DataIni, Day(2019, 9, 20));
+    EXPECT_EQ(DataFim, Day(2019, 9, 20));
+    EXPECT_EQ(TipoConta, 1);
+    EXPECT_EQ(GrauConta, 3);
+    EXPECT_TRUE(AlgumasContas);
+    EXPECT_EQ(ContasSel, QStringLiteral("'2.02','2.02.01','2.02.01.01'"));
+    EXPECT_EQ(MesRel, Day(2019, 7, 1));
+    // The run ended with its emission logged for the month.
+    EXPECT_EQ(LogRows(), QStringList{QStringLiteral("7|") + Marked(1)});
+}
+
+TEST_F(BalanceteEntryDb, PeriodWithEveryAccountReachesTheReport) {
+    Open();
+    // The screen opens on the latest month with entries, August 2019.
+    EXPECT_EQ(dm->MesAtual, Day(2019, 8, 1));
+    Choose(2, 0); // Todas, 1
+    form->PageControl1->setCurrentWidget(form->TabSheet2);
+    form->MaskEdit2->SetText(QStringLiteral("01/07/2019"));
+    form->MaskEdit3->SetText(QStringLiteral("10/07/2019"));
+    form->Btn_Confirma_Pedido->click();
+    form->Btn_Imprime_Pedido->click();
+
+    EXPECT_EQ(messages.Take(), QStringList());
+    EXPECT_TRUE(engineMessages.isEmpty()) << engineMessages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(prepared.size(), 1u);
+    EXPECT_EQ(TipoPeriodo, QStringLiteral("período"));
+    EXPECT_EQ(DataIni, Day(2019, 7, 1));
+    EXPECT_EQ(DataFim, Day(2019, 7, 10));
+    EXPECT_EQ(TipoConta, 2);
+    EXPECT_EQ(GrauConta, 0);
+    EXPECT_FALSE(AlgumasContas);
+    EXPECT_TRUE(ContasSel.isEmpty());
+    // A period is logged under the month on the screen.
+    EXPECT_EQ(LogRows(), QStringList{QStringLiteral("8|") + Marked(1)});
+}
+
+// Nothing reaches the report when the screen refuses the choice.
+TEST_F(BalanceteEntryDb, ARefusedChoiceRunsNoReport) {
+    Open();
+    Choose(1, 3);
+    form->Btn_Imprime_Pedido->click(); // nothing marked
+    EXPECT_EQ(messages.Take(), QStringList{QStringLiteral("msg: ") + RemotoPesq::NenhumaConta});
+    TypeMonth(QStringLiteral("01/2010"));
+    messages.Take();
+    form->Btn_Confirma_Pedido->click();
+    form->Btn_Imprime_Pedido->click(); // a month without entries
+    EXPECT_EQ(messages.Take(), QStringList{QStringLiteral("msg: ") + RemotoPesq::SemLancamentos});
+    EXPECT_TRUE(prepared.empty());
+    EXPECT_TRUE(LogRows().isEmpty());
+}
+
+} // namespace

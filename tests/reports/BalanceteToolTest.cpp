@@ -1,0 +1,166 @@
+// The balance report through the report tool, as a firm schedules it,
+// against the test server (condominium 60 of fixtures-balancete-tool.sql):
+// the month or period and the accounts checked as the selection screen
+// checks them, distinct exit codes, the pages saved, the emission logged.
+#include "DMod.h"
+#include "DateTime.h"
+#include "IBSQL.h"
+#include "ReportToolSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList Balancete(const QString& output, const QStringList& options) {
+    return ReportArgs(60, QStringLiteral("agenda60"), QStringLiteral("balancete"), output) +
+           options;
+}
+
+class BalanceteToolTest : public ::testing::Test {
+protected:
+    QString Out(const QString& name) const { return dir.filePath(name); }
+
+    // Committed, in a transaction of its own.
+    QStringList Committed(const QString& text, double month) {
+        TIBTransaction t;
+        t.SetDefaultDatabase(&dm.BDados);
+        t.StartTransaction();
+        TIBSQL sql;
+        sql.SetDatabase(&dm.BDados);
+        sql.SetTransaction(&t);
+        sql.SetSQL(text);
+        sql.Params(0).SetAsDateTime(month);
+        sql.ExecQuery();
+        QStringList rows;
+        for (; sql.FieldCount() > 0 && !sql.Eof(); sql.Next()) {
+            rows << sql.Fields(0).AsString();
+        }
+        sql.Close();
+        t.Commit();
+        return rows;
+    }
+    // Each test logs in a month of its own, so tests running side by side
+    // never write the same row.
+    void ClearLog(double month) {
+        Committed(QStringLiteral("delete from emissoes where cod = 60 and mes = :m"), month);
+    }
+    QStringList LogRows(double month) {
+        return Committed(
+            QStringLiteral("select diasbal01 from emissoes where cod = 60 and mes = :m"), month);
+    }
+    static QString FirstDayMarked() { return QStringLiteral("C") + QString(30, QLatin1Char(' ')); }
+
+    TDM dm;
+    QTemporaryDir dir;
+};
+
+const double May2019 = DateTime::EncodeDate(2019, 5, 1);
+const double June2019 = DateTime::EncodeDate(2019, 6, 1);
+
+TEST_F(BalanceteToolTest, ChoicesAreCheckedAsTheSelectionScreenChecksThem) {
+    ASSERT_TRUE(dm.BDados.Connected()) << "the test server is not running";
+    const QString file = Out(QStringLiteral("refused.rpf"));
+    struct Case {
+        QStringList options;
+        int exitCode;
+        const char* message; // on standard error
+    };
+    const auto o = [](std::initializer_list<const char*> items) {
+        QStringList out;
+        for (const char* i : items) {
+            out << QString::fromUtf8(i);
+        }
+        return out;
+    };
+    const Case cases[] = {
+        {o({"--month", "13/2019"}), 2, "Mês inválido"},
+        {o({"--month", "5-2019"}), 2, "Mês inválido"},
+        {o({"--from", "31/02/2019", "--to", "10/03/2019"}), 2, "Data inicial é inválida."},
+        {o({"--from", "01/05/2019", "--to", "32/05/2019"}), 2, "Data final é inválida."},
+        {o({"--from", "10/05/2019", "--to", "01/05/2019"}), 2,
+         "Data inicial é maior do qu a final."},
+        {o({"--month", "05/2019", "--from", "01/05/2019", "--to", "31/05/2019"}), 2,
+         "either --month"},
+        {o({"--from", "01/05/2019"}), 2, "--from and --to go together"},
+        {o({"--type", "todos"}), 2, "unknown account type \"todos\""},
+        {o({"--grade", "4"}), 2, "the grade is 0, 1, 2 or 3"},
+        {o({"--grade", "1", "--accounts", "2.01.01"}), 2, "is not an account code of grade 1"},
+        {o({"--accounts", "2.01') or ('1'='1"}), 2, "is not an account code"},
+        {o({"--accounts", "2.01,,2.02"}), 2, "codes separated by commas"},
+        // Codes of the right shape, but not listed for this chart and type.
+        {o({"--accounts", "2.09"}), 2, "2.09 is not in the condominium's chart"},
+        {o({"--type", "receitas", "--accounts", "2.01"}), 2,
+         "2.01 is not in the condominium's chart"},
+        // Nothing to report: counted as the screen counts.
+        {o({"--month", "01/2010"}), 6, "Não há lançamentos para o mês (01/2010)"},
+        {o({"--from", "01/01/2010", "--to", "31/01/2010"}), 6,
+         "Não há lançamentos para o mês (01/01/2010 to 31/01/2010)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.join(QLatin1Char(' ')).toStdString());
+        const ToolRun run = RunTool(Balancete(file, c.options));
+        EXPECT_EQ(run.ExitCode, c.exitCode) << run.Err.toStdString();
+        EXPECT_TRUE(run.Err.contains(QString::fromUtf8(c.message))) << run.Err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(file));
+    }
+    // The balance report's options belong to it alone.
+    const ToolRun other =
+        RunTool(ReportArgs(60, QStringLiteral("agenda60"), QStringLiteral("compromissados"), file) +
+                QStringList{QStringLiteral("--month"), QStringLiteral("05/2019")});
+    EXPECT_EQ(other.ExitCode, 2);
+    EXPECT_TRUE(other.Err.contains(QStringLiteral("options of --report balancete")));
+}
+
+TEST_F(BalanceteToolTest, MonthRunWritesThePagesAndLogsTheEmission) {
+    ASSERT_TRUE(dm.BDados.Connected()) << "the test server is not running";
+    ClearLog(May2019);
+    const QString rpf = Out(QStringLiteral("maio.rpf"));
+    const ToolRun run = RunTool(Balancete(
+        rpf, {QStringLiteral("--month"), QStringLiteral("05/2019"), QStringLiteral("--type"),
+              QStringLiteral("despesas"), QStringLiteral("--grade"), QStringLiteral("3"),
+              QStringLiteral("--accounts"), QStringLiteral("2.02")}));
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.isEmpty()) << run.Err.toStdString();
+    const SavedReport saved = LoadSaved(rpf);
+    EXPECT_GE(saved.PageCount, 1);
+    EXPECT_EQ(LogRows(May2019), QStringList{FirstDayMarked()});
+
+    // Issued again, as a PDF: the same log row, marked once.
+    const QString pdf = Out(QStringLiteral("maio.pdf"));
+    const ToolRun again =
+        RunTool(Balancete(pdf, {QStringLiteral("--month"), QStringLiteral("5/2019")}));
+    ASSERT_EQ(again.ExitCode, 0) << again.Err.toStdString();
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(5), QByteArray("%PDF-"));
+    EXPECT_EQ(LogRows(May2019), QStringList{FirstDayMarked()});
+    ClearLog(May2019);
+}
+
+// A period is logged under the month the selection screen opens with: the
+// latest with entries, which is also the month a run without any is for.
+TEST_F(BalanceteToolTest, PeriodRunAndTheLatestMonth) {
+    ASSERT_TRUE(dm.BDados.Connected()) << "the test server is not running";
+    ClearLog(June2019);
+    const QString period = Out(QStringLiteral("periodo.xls"));
+    const ToolRun run = RunTool(Balancete(
+        period, {QStringLiteral("--from"), QStringLiteral("01/05/2019"), QStringLiteral("--to"),
+                 QStringLiteral("15/06/2019"), QStringLiteral("--grade"), QStringLiteral("1")}));
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    QFile file(period);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(8), QByteArray::fromHex("d0cf11e0a1b11ae1"));
+    EXPECT_EQ(LogRows(June2019), QStringList{FirstDayMarked()});
+    EXPECT_TRUE(LogRows(May2019).isEmpty());
+
+    const QString latest = Out(QStringLiteral("latest.rpf"));
+    const ToolRun plain = RunTool(Balancete(latest, {}));
+    ASSERT_EQ(plain.ExitCode, 0) << plain.Err.toStdString();
+    EXPECT_GE(LoadSaved(latest).PageCount, 1);
+    EXPECT_EQ(LogRows(June2019), QStringList{FirstDayMarked()});
+    ClearLog(June2019);
+}
+
+} // namespace
