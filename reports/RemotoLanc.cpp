@@ -174,8 +174,9 @@ TFRemotoLanc::TFRemotoLanc(QObject* owner)
     SQLGeral.SetTransaction(&TransaGeral);
     SQL.SetDatabase(&DM->BDados);
     SQL.SetTransaction(&Transa);
-    RL1.SetName(QStringLiteral("RL1"));
-    RL1.SetDataSource(DSLanc);
+    QSaldo.SetSQL(QStringLiteral("select * from pega_saldo(:wcond,:wconta,:wmes)"));
+    DeclareFields();
+    CreateReport();
     FormCreate();
 }
 
@@ -187,6 +188,27 @@ TFRemotoLanc::~TFRemotoLanc() {
             t->SetActive(false);
         } catch (const Exception&) {
         }
+    }
+}
+
+// The columns the handlers read, by name; opening a statement without one
+// of them fails at once rather than in the middle of the report.
+void TFRemotoLanc::DeclareFields() {
+    for (const char* name : {"GRAU1", "GRAU2", "GRAU3", "GRAU4", "SUBCONTA", "R_D", "RECDESP",
+                             "COMPLEM", "GRUPO", "TRAB", "TIPREG"}) {
+        QLanc.AddField<TIBStringField>(QString::fromLatin1(name));
+    }
+    for (const char* name : {"TAMANHO", "COND", "CONTA", "COTA", "LANC", "NUMREC", "ESTRUTU"}) {
+        QLanc.AddField<TIntegerField>(QString::fromLatin1(name));
+    }
+    for (const char* name : {"MES", "DATA", "MESREFREC", "MESREFCOTA"}) {
+        QLanc.AddField<TDateTimeField>(QString::fromLatin1(name));
+    }
+    for (const char* name : {"VAL_REC", "VAL_COTA", "VAL_LANC"}) {
+        QLanc.AddField<TIBBCDField>(QString::fromLatin1(name));
+    }
+    for (const char* name : {"RECEITAS", "DESPESAS", "SALDOFIM"}) {
+        QSaldo.AddField<TIBBCDField>(QString::fromLatin1(name));
     }
 }
 
@@ -311,6 +333,33 @@ QString TFRemotoLanc::FirstText() {
     const QString text = SQLGeral.Eof() ? QString() : SQLGeral.Fields(0).AsString();
     SQLGeral.Close();
     return text;
+}
+
+// The subaccount names are few and asked for at every grade group, so each
+// is read once per run.
+QString TFRemotoLanc::SubcontaName(const QString& estru, const QString& kind, const QString& code) {
+    const QString key = estru + QLatin1Char('|') + kind + QLatin1Char('|') + code;
+    const auto found = subcontaNames_.constFind(key);
+    if (found != subcontaNames_.constEnd()) {
+        return *found;
+    }
+    // The values go as parameters: a code holding a quote, or a chart with
+    // no structure number, then finds no name instead of breaking the text.
+    SQLGeral.Close();
+    SQLGeral.SetSQL(QStringLiteral("select nome from subconta where estru = :westru and tipo = "
+                                   ":wtipo and subconta = :wsub "));
+    bool isNumber = false;
+    const int estruNumber = estru.toInt(&isNumber);
+    if (isNumber) {
+        SQLGeral.Params(0).SetAsInteger(estruNumber);
+    } else {
+        SQLGeral.Params(0).Clear();
+    }
+    SQLGeral.Params(1).SetAsString(kind);
+    SQLGeral.Params(2).SetAsString(code);
+    const QString name = FirstText();
+    subcontaNames_.insert(key, name);
+    return name;
 }
 
 QString TFRemotoLanc::MontaNomeCota(int cota, const QString& parcela, double mes) {
