@@ -160,7 +160,8 @@ QString MarkDay(const QString& stored, int dia) {
 } // namespace RemotoLanc
 
 TFRemotoLanc::TFRemotoLanc(QObject* owner)
-    : QObject(owner), DSLanc(&QLanc), ListBox1(RemotoLanc::Vocabulary()) {
+    : QObject(owner), DSLanc(&QLanc), Lookups(&DM->BDados, &TransaGeral),
+      ListBox1(RemotoLanc::Vocabulary()) {
     setObjectName(QStringLiteral("FRemotoLanc"));
     TransaGeral.SetDefaultDatabase(&DM->BDados);
     TransaGeral.Params() = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
@@ -335,36 +336,8 @@ QString TFRemotoLanc::FirstText() {
     return text;
 }
 
-// The subaccount names are few and asked for at every grade group, so each
-// is read once per run.
-QString TFRemotoLanc::SubcontaName(const QString& estru, const QString& kind, const QString& code) {
-    const QString key = estru + QLatin1Char('|') + kind + QLatin1Char('|') + code;
-    const auto found = subcontaNames_.constFind(key);
-    if (found != subcontaNames_.constEnd()) {
-        return *found;
-    }
-    // The values go as parameters: a code holding a quote, or a chart with
-    // no structure number, then finds no name instead of breaking the text.
-    SQLGeral.Close();
-    SQLGeral.SetSQL(QStringLiteral("select nome from subconta where estru = :westru and tipo = "
-                                   ":wtipo and subconta = :wsub "));
-    bool isNumber = false;
-    const int estruNumber = estru.toInt(&isNumber);
-    if (isNumber) {
-        SQLGeral.Params(0).SetAsInteger(estruNumber);
-    } else {
-        SQLGeral.Params(0).Clear();
-    }
-    SQLGeral.Params(1).SetAsString(kind);
-    SQLGeral.Params(2).SetAsString(code);
-    const QString name = FirstText();
-    subcontaNames_.insert(key, name);
-    return name;
-}
-
 QString TFRemotoLanc::MontaNomeCota(int cota, const QString& parcela, double mes) {
-    const QString name = FirstText(QStringLiteral("select nomered from cota where cota = ") +
-                                   QString::number(cota) + QStringLiteral(" order by cota "));
+    const QString name = Lookups.NomeCota(cota);
     return LancHistory::FillCotaMask(name, parcela, mes);
 }
 
@@ -388,17 +361,15 @@ void TFRemotoLanc::DetalheText() {
     LancConta = field("CONTA").AsInteger();
     LancNumRec = field("NUMREC").AsInteger();
     LancMes = field("MES").AsDateTime();
-    const QString parcela = FirstText(
-        QStringLiteral("select parcela from recemid where numrec = ") +
-        QString::number(field("NUMREC").AsInteger()) + QStringLiteral(" and cota = ") +
-        QString::number(field("COTA").AsInteger()) + QStringLiteral(" order by numrec,cota "));
     LancRD = field("R_D").AsString();
     LancTipReg = field("TIPREG").AsString();
     if (LancRD == QStringLiteral("R")) {
+        // The row's instalment only matters to the list of units, so it is
+        // looked up only for it.
         if (Marcas.contains(QStringLiteral("Cotas"), Qt::CaseInsensitive)) {
-            ListaCotas =
-                LancHistory::AddToList(ListaCotas, MontaNomeCota(field("COTA").AsInteger(), parcela,
-                                                                 field("MESREFCOTA").AsDateTime()));
+            const QString parcela = Lookups.Parcela(LancNumRec, LancCota);
+            ListaCotas = LancHistory::AddToList(ListaCotas,
+                                                MontaNomeCota(LancCota, parcela, LancMesRefCota));
         }
         if (Marcas.contains(QStringLiteral("Imóveis"), Qt::CaseInsensitive)) {
             ListaImoveis = LancHistory::AddToList(ListaImoveis, field("COMPLEM").AsString());
@@ -410,34 +381,15 @@ void TFRemotoLanc::DetalheText() {
 
 QString TFRemotoLanc::TotLancText() {
     if (LancTipReg == QStringLiteral("Y")) {
-        SQLGeral.Close();
-        SQLGeral.SetSQL(QStringLiteral("select hist from cpagar where (venc > :wmesi and venc < "
-                                       ":mesf) and lanc = :wlanc and venc = :wdatalanc "));
-        SQLGeral.Params(0).SetAsDateTime(LancMes - 1);
-        SQLGeral.Params(1).SetAsDateTime(RemotoLanc::LastDayOfMonth(LancMes) + 1);
-        SQLGeral.Params(2).SetAsInteger(LancLanc);
-        SQLGeral.Params(3).SetAsDateTime(LancData);
-        Memo1 = FirstText();
+        Memo1 = Lookups.HistPagar(LancMes - 1, RemotoLanc::LastDayOfMonth(LancMes) + 1, LancLanc,
+                                  LancData);
     } else if (LancRD != QStringLiteral("R")) {
-        SQLGeral.Close();
-        SQLGeral.SetSQL(QStringLiteral("select histor, valor from lanconta where mes = :wmes and "
-                                       "data = :wdata and lanc = :wlanc order by mes,data,lanc "));
-        SQLGeral.Params(0).SetAsDateTime(LancMes);
-        SQLGeral.Params(1).SetAsDateTime(LancData);
-        SQLGeral.Params(2).SetAsInteger(LancLanc);
-        Memo1 = FirstText();
+        Memo1 = Lookups.HistLanc(LancMes, LancData, LancLanc);
     } else {
         LancHistory::TLanceValues v;
-        v.Conta = [this] {
-            return FirstText(QStringLiteral("select nomered from conta where cod = ") +
-                             QString::number(LancConta) + QStringLiteral(" order by cod "));
-        };
+        v.Conta = [this] { return Lookups.NomeConta(LancConta); };
         v.Cota = [this] {
-            const QString parcela =
-                FirstText(QStringLiteral("select parcela from recemid where numrec = ") +
-                          QString::number(LancNumRec) + QStringLiteral(" and cota = ") +
-                          QString::number(LancCota) + QStringLiteral(" order by numrec,cota "));
-            return MontaNomeCota(LancCota, parcela, LancMes);
+            return MontaNomeCota(LancCota, Lookups.Parcela(LancNumRec, LancCota), LancMes);
         };
         v.Grupo = LancGrupo;
         v.Imovel = LancComplem;

@@ -5,9 +5,9 @@
 // handlers use, and serves one run.
 #include "IBQuery.h"
 #include "IBSQL.h"
+#include "LancLookups.h"
 #include "RLReport.h"
 
-#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -136,6 +136,7 @@ public:
     TIBSQL SQLGeral;
     TIBSQL SQL;
     TDataSet* const DSLanc;
+    TLancLookups Lookups;
     TRLReport RL1;
 
     QStringList ListBox1;
@@ -240,9 +241,6 @@ private:
     void CreateLanceBands();
     void BindHandlers();
     TIBField& Field(const char* name) const;
-    // The name of a chart-of-accounts code; empty when there is none.
-    QString SubcontaName(const QString& estru, const QString& kind, const QString& code);
-    QHash<QString, QString> subcontaNames_;
 
     // The band handlers.
     void GruCondBeforePrint(TRLCustomControl* sender, bool& printIt);

@@ -369,7 +369,7 @@ void TFRemotoLanc::GradeStart(int grade, bool& printIt) {
     *atual[i] = code;
     const QString rd = Field("R_D").AsString();
     const QString kind = rd == QStringLiteral("E") ? QStringLiteral("R") : rd;
-    const QString name = SubcontaName(Field("ESTRUTU").AsString(), kind, code);
+    const QString name = Lookups.NomeSubconta(Field("ESTRUTU").AsString(), kind, code);
     const QString caption = code + QStringLiteral(" - ") + name;
     header[i]->SetCaption(caption);
     if (caption != QStringLiteral(" - ")) {
