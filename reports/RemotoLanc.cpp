@@ -160,7 +160,8 @@ QString MarkDay(const QString& stored, int dia) {
 } // namespace RemotoLanc
 
 TFRemotoLanc::TFRemotoLanc(QObject* owner)
-    : QObject(owner), DSLanc(&QLanc), ListBox1(RemotoLanc::Vocabulary()) {
+    : QObject(owner), DSLanc(&QLanc), Lookups(&DM->BDados, &TransaGeral),
+      ListBox1(RemotoLanc::Vocabulary()) {
     setObjectName(QStringLiteral("FRemotoLanc"));
     TransaGeral.SetDefaultDatabase(&DM->BDados);
     TransaGeral.Params() = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
@@ -174,8 +175,9 @@ TFRemotoLanc::TFRemotoLanc(QObject* owner)
     SQLGeral.SetTransaction(&TransaGeral);
     SQL.SetDatabase(&DM->BDados);
     SQL.SetTransaction(&Transa);
-    RL1.SetName(QStringLiteral("RL1"));
-    RL1.SetDataSource(DSLanc);
+    QSaldo.SetSQL(QStringLiteral("select * from pega_saldo(:wcond,:wconta,:wmes)"));
+    DeclareFields();
+    CreateReport();
     FormCreate();
 }
 
@@ -187,6 +189,27 @@ TFRemotoLanc::~TFRemotoLanc() {
             t->SetActive(false);
         } catch (const Exception&) {
         }
+    }
+}
+
+// The columns the handlers read, by name; opening a statement without one
+// of them fails at once rather than in the middle of the report.
+void TFRemotoLanc::DeclareFields() {
+    for (const char* name : {"GRAU1", "GRAU2", "GRAU3", "GRAU4", "SUBCONTA", "R_D", "RECDESP",
+                             "COMPLEM", "GRUPO", "TRAB", "TIPREG"}) {
+        QLanc.AddField<TIBStringField>(QString::fromLatin1(name));
+    }
+    for (const char* name : {"TAMANHO", "COND", "CONTA", "COTA", "LANC", "NUMREC", "ESTRUTU"}) {
+        QLanc.AddField<TIntegerField>(QString::fromLatin1(name));
+    }
+    for (const char* name : {"MES", "DATA", "MESREFREC", "MESREFCOTA"}) {
+        QLanc.AddField<TDateTimeField>(QString::fromLatin1(name));
+    }
+    for (const char* name : {"VAL_REC", "VAL_COTA", "VAL_LANC"}) {
+        QLanc.AddField<TIBBCDField>(QString::fromLatin1(name));
+    }
+    for (const char* name : {"RECEITAS", "DESPESAS", "SALDOFIM"}) {
+        QSaldo.AddField<TIBBCDField>(QString::fromLatin1(name));
     }
 }
 
@@ -314,8 +337,7 @@ QString TFRemotoLanc::FirstText() {
 }
 
 QString TFRemotoLanc::MontaNomeCota(int cota, const QString& parcela, double mes) {
-    const QString name = FirstText(QStringLiteral("select nomered from cota where cota = ") +
-                                   QString::number(cota) + QStringLiteral(" order by cota "));
+    const QString name = Lookups.NomeCota(cota);
     return LancHistory::FillCotaMask(name, parcela, mes);
 }
 
@@ -339,17 +361,15 @@ void TFRemotoLanc::DetalheText() {
     LancConta = field("CONTA").AsInteger();
     LancNumRec = field("NUMREC").AsInteger();
     LancMes = field("MES").AsDateTime();
-    const QString parcela = FirstText(
-        QStringLiteral("select parcela from recemid where numrec = ") +
-        QString::number(field("NUMREC").AsInteger()) + QStringLiteral(" and cota = ") +
-        QString::number(field("COTA").AsInteger()) + QStringLiteral(" order by numrec,cota "));
     LancRD = field("R_D").AsString();
     LancTipReg = field("TIPREG").AsString();
     if (LancRD == QStringLiteral("R")) {
+        // The row's instalment only matters to the list of units, so it is
+        // looked up only for it.
         if (Marcas.contains(QStringLiteral("Cotas"), Qt::CaseInsensitive)) {
-            ListaCotas =
-                LancHistory::AddToList(ListaCotas, MontaNomeCota(field("COTA").AsInteger(), parcela,
-                                                                 field("MESREFCOTA").AsDateTime()));
+            const QString parcela = Lookups.Parcela(LancNumRec, LancCota);
+            ListaCotas = LancHistory::AddToList(ListaCotas,
+                                                MontaNomeCota(LancCota, parcela, LancMesRefCota));
         }
         if (Marcas.contains(QStringLiteral("Imóveis"), Qt::CaseInsensitive)) {
             ListaImoveis = LancHistory::AddToList(ListaImoveis, field("COMPLEM").AsString());
@@ -361,34 +381,15 @@ void TFRemotoLanc::DetalheText() {
 
 QString TFRemotoLanc::TotLancText() {
     if (LancTipReg == QStringLiteral("Y")) {
-        SQLGeral.Close();
-        SQLGeral.SetSQL(QStringLiteral("select hist from cpagar where (venc > :wmesi and venc < "
-                                       ":mesf) and lanc = :wlanc and venc = :wdatalanc "));
-        SQLGeral.Params(0).SetAsDateTime(LancMes - 1);
-        SQLGeral.Params(1).SetAsDateTime(RemotoLanc::LastDayOfMonth(LancMes) + 1);
-        SQLGeral.Params(2).SetAsInteger(LancLanc);
-        SQLGeral.Params(3).SetAsDateTime(LancData);
-        Memo1 = FirstText();
+        Memo1 = Lookups.HistPagar(LancMes - 1, RemotoLanc::LastDayOfMonth(LancMes) + 1, LancLanc,
+                                  LancData);
     } else if (LancRD != QStringLiteral("R")) {
-        SQLGeral.Close();
-        SQLGeral.SetSQL(QStringLiteral("select histor, valor from lanconta where mes = :wmes and "
-                                       "data = :wdata and lanc = :wlanc order by mes,data,lanc "));
-        SQLGeral.Params(0).SetAsDateTime(LancMes);
-        SQLGeral.Params(1).SetAsDateTime(LancData);
-        SQLGeral.Params(2).SetAsInteger(LancLanc);
-        Memo1 = FirstText();
+        Memo1 = Lookups.HistLanc(LancMes, LancData, LancLanc);
     } else {
         LancHistory::TLanceValues v;
-        v.Conta = [this] {
-            return FirstText(QStringLiteral("select nomered from conta where cod = ") +
-                             QString::number(LancConta) + QStringLiteral(" order by cod "));
-        };
+        v.Conta = [this] { return Lookups.NomeConta(LancConta); };
         v.Cota = [this] {
-            const QString parcela =
-                FirstText(QStringLiteral("select parcela from recemid where numrec = ") +
-                          QString::number(LancNumRec) + QStringLiteral(" and cota = ") +
-                          QString::number(LancCota) + QStringLiteral(" order by numrec,cota "));
-            return MontaNomeCota(LancCota, parcela, LancMes);
+            return MontaNomeCota(LancCota, Lookups.Parcela(LancNumRec, LancCota), LancMes);
         };
         v.Grupo = LancGrupo;
         v.Imovel = LancComplem;

@@ -5,6 +5,7 @@
 // handlers use, and serves one run.
 #include "IBQuery.h"
 #include "IBSQL.h"
+#include "LancLookups.h"
 #include "RLReport.h"
 
 #include <QObject>
@@ -40,6 +41,31 @@ extern int LancNumRec;
 extern int LancLanc;
 extern QString ListaCotas;
 extern QString ListaImoveis;
+
+// The groups the bands are in, and what they add up. Amounts are read as
+// double and summed in extended precision.
+extern int CondAtual;
+extern int ContaAtual;
+extern QString Grau1Atual;
+extern QString Grau2Atual;
+extern QString Grau3Atual;
+extern QString Grau4Atual;
+extern long double ValRealizado;
+extern long double ValCompromissado;
+extern long double TotRealGrau1;
+extern long double TotRealGrau2;
+extern long double TotRealGrau3;
+extern long double TotRealGrau4;
+extern long double TotCompGrau1;
+extern long double TotCompGrau2;
+extern long double TotCompGrau3;
+extern long double TotCompGrau4;
+
+// The month's balances of an account or of the whole condominium.
+extern long double SaldoReceitas;
+extern long double SaldoDespesas;
+extern long double SaldoFim;
+extern long double SaldoIni;
 
 // The pure parts of the run, kept apart so they can be checked on their own.
 namespace RemotoLanc {
@@ -84,6 +110,14 @@ TDateParams DateParams(const QString& tipoPeriodo, double mesRel, double dataIni
 // day (an empty or null column) is first filled with blanks to 31.
 QString MarkDay(const QString& stored, int dia);
 
+// The amounts of the lance lines and grade totals: blank when zero, a
+// blank and the minus sign after a negative one.
+inline const char* const AmountPattern = "###,###,##0.00 ;###,###,##0.00 -; ";
+// The month's balances: no sign, the mark tells debtor from creditor.
+inline const char* const BalancePattern = "###,###,###.00;###,###,###.00; ";
+// "(Devedor)" below zero, "(Credor)" above, nothing at zero.
+QString BalanceMark(long double value);
+
 } // namespace RemotoLanc
 
 class TFRemotoLanc : public QObject {
@@ -102,6 +136,7 @@ public:
     TIBSQL SQLGeral;
     TIBSQL SQL;
     TDataSet* const DSLanc;
+    TLancLookups Lookups;
     TRLReport RL1;
 
     QStringList ListBox1;
@@ -120,14 +155,115 @@ public:
     void DetalheText();
     QString TotLancText();
 
+    // The report's groups, outermost first, and the bands and controls the
+    // handlers fill; the report owns them all.
+    TRLGroup* GruCond = nullptr;
+    TRLGroup* GruConta = nullptr;
+    TRLGroup* GruGrau1 = nullptr;
+    TRLGroup* GruGrau2 = nullptr;
+    TRLGroup* GruGrau3 = nullptr;
+    TRLGroup* GruGrau4 = nullptr;
+    TRLGroup* GruData = nullptr;
+    TRLGroup* GruLanc = nullptr;
+    TRLBand* RLBand1 = nullptr;
+    TRLBand* RLBand5 = nullptr;
+    TRLBand* HeadCond = nullptr;
+    TRLBand* HeadConta = nullptr;
+    TRLBand* RLBand2 = nullptr;
+    TRLBand* RLBand3 = nullptr;
+    TRLBand* RLBand4 = nullptr;
+    TRLBand* RLBand10 = nullptr;
+    TRLBand* HeadData = nullptr;
+    TRLBand* HeadLanc = nullptr;
+    TRLBand* RLDetalhe = nullptr;
+    TRLBand* RLTotLanc = nullptr;
+    TRLBand* RLTotData = nullptr;
+    TRLBand* RLBand11 = nullptr;
+    TRLBand* RLTotGru3 = nullptr;
+    TRLBand* RLBand6 = nullptr;
+    TRLBand* RLBand7 = nullptr;
+    TRLBand* RLBand8 = nullptr;
+    TRLBand* RLBand9 = nullptr;
+    TRLLabel* RLGrau1 = nullptr;
+    TRLLabel* RLLabel7 = nullptr;
+    TRLLabel* RLLabel8 = nullptr;
+    TRLLabel* RLLabel50 = nullptr;
+    TRLLabel* RLLabel11 = nullptr;
+    TRLLabel* TotGru2 = nullptr;
+    TRLLabel* TotGru3 = nullptr;
+    TRLLabel* TotGru4 = nullptr;
+    TRLLabel* RLLabel42 = nullptr;
+    TRLLabel* RLLabel44 = nullptr;
+    TRLLabel* RLLabel9 = nullptr;
+    TRLMemo* RLMemo1 = nullptr;
+    TRLLabel* RLLabel10 = nullptr;
+    TRLLabel* RLLabel46 = nullptr;
+    TRLLabel* RLLabel54 = nullptr;
+    TRLLabel* RLLabel55 = nullptr;
+    TRLLabel* RLLabel14 = nullptr;
+    TRLLabel* RLLabel39 = nullptr;
+    TRLLabel* RLLabel15 = nullptr;
+    TRLLabel* RLLabel41 = nullptr;
+    TRLLabel* RLLabel16 = nullptr;
+    TRLLabel* RLLabel43 = nullptr;
+    TRLLabel* RLLabel2 = nullptr;
+    TRLLabel* RLLabel3 = nullptr;
+    TRLLabel* RLLabel5 = nullptr;
+    TRLMemo* RLMemo2 = nullptr;
+    // The four amounts and two marks of the account and condominium boxes.
+    struct TBalanceBox {
+        TRLLabel* Ini = nullptr;
+        TRLLabel* Receitas = nullptr;
+        TRLLabel* Despesas = nullptr;
+        TRLLabel* Fim = nullptr;
+        TRLLabel* MarkIni = nullptr;
+        TRLLabel* MarkFim = nullptr;
+    };
+    TBalanceBox Box8;
+    TBalanceBox Box9;
+
 private:
     // Column 0 of the first row as text; empty when there is none.
     QString FirstText(const QString& statement);
     QString FirstText();
+    void DeclareFields();
     void FormCreate();
     void SelectCondominium();
     void SetParams();
     void LogEmission();
+
+    // Building the report (RemotoLancReport.cpp).
+    void CreateReport();
+    void CreatePageHeader();
+    void CreateGroups();
+    TBalanceBox CreateBalanceBox(TRLBand* band, int amountRight);
+    void CreateGradeBands();
+    void CreateLanceBands();
+    void BindHandlers();
+    TIBField& Field(const char* name) const;
+
+    // The band handlers.
+    void GruCondBeforePrint(TRLCustomControl* sender, bool& printIt);
+    void GruContaBeforePrint(TRLCustomControl* sender, bool& printIt);
+    void GradeStart(int grade, bool& printIt);
+    void RLBand2BeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLBand3BeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLBand4BeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLBand10BeforePrint(TRLCustomControl* sender, bool& printIt);
+    void GruDataBeforePrint(TRLCustomControl* sender, bool& printIt);
+    void HeadLancBeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLDetalheBeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLTotLancBeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLTotLancAfterPrint(TRLCustomControl* sender);
+    void RLTotGru3BeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLBand11BeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLBand6BeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLBand7BeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLBand1BeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLBand8BeforePrint(TRLCustomControl* sender, bool& printIt);
+    void RLBand9BeforePrint(TRLCustomControl* sender, bool& printIt);
+    // Runs pega_saldo for an account (-1: all of them) and fills a box.
+    void FillBalances(int conta, const TBalanceBox& box);
 };
 
 // What the selection screen's "Gerar Relatório" does: creates the form,

@@ -93,21 +93,27 @@ struct SavedReport {
     }
 };
 
-inline SavedReport LoadSaved(const QString& fileName) {
-    TRLGraphicStorage* storage = new TRLGraphicStorage;
-    const int user = 0;
-    storage->Link(&user);
+// The texts of every page of a storage.
+inline SavedReport ReadPages(TRLGraphicStorage& storage) {
     SavedReport r;
-    storage->LoadFromFile(fileName);
-    r.PageCount = storage->PageCount();
-    for (int i = 0; i < storage->PageCount(); ++i) {
-        const auto page = storage->GetPage(i);
+    r.PageCount = storage.PageCount();
+    for (int i = 0; i < storage.PageCount(); ++i) {
+        const auto page = storage.GetPage(i);
         for (int k = 0; k < page->ObjectCount(); ++k) {
             if (const auto* t = dynamic_cast<const TRLTextObject*>(page->Objects(k))) {
                 r.Texts.push_back({i + 1, t->Text, t->BoundsRect});
             }
         }
     }
+    return r;
+}
+
+inline SavedReport LoadSaved(const QString& fileName) {
+    TRLGraphicStorage* storage = new TRLGraphicStorage;
+    const int user = 0;
+    storage->Link(&user);
+    storage->LoadFromFile(fileName);
+    const SavedReport r = ReadPages(*storage);
     storage->Unlink(&user);
     return r;
 }

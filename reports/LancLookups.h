@@ -1,0 +1,44 @@
+#pragma once
+// The small statements the balance report's handlers run for every lance
+// and grade group. Each is prepared once per run and kept prepared, with
+// the values as parameters; names that cannot change the report's text
+// within a run (units, accounts, chart codes) are read once.
+#include "IBSQL.h"
+
+#include <QHash>
+#include <QString>
+
+class TIBDatabase;
+class TIBTransaction;
+
+class TLancLookups {
+public:
+    TLancLookups(TIBDatabase* db, TIBTransaction* t);
+
+    // The instalment text of a unit's line of a bill.
+    QString Parcela(int numrec, int cota);
+    // A unit's short name, its mask still unfilled.
+    QString NomeCota(int cota);
+    // An account's short name.
+    QString NomeConta(int cod);
+    // The history of a payable due on a date within (mesi, mesf).
+    QString HistPagar(double mesi, double mesf, int lanc, double data);
+    // The history of an entry of a month and date.
+    QString HistLanc(double mes, double data, int lanc);
+    // The name of a chart-of-accounts code of a structure and kind.
+    QString NomeSubconta(const QString& estru, const QString& kind, const QString& code);
+
+private:
+    // Column 0 of the first row as text; empty when there is none.
+    static QString First(TIBSQL& sql);
+
+    TIBSQL parcela_;
+    TIBSQL nomeCota_;
+    TIBSQL nomeConta_;
+    TIBSQL histPagar_;
+    TIBSQL histLanc_;
+    TIBSQL subconta_;
+    QHash<int, QString> nomesCota_;
+    QHash<int, QString> nomesConta_;
+    QHash<QString, QString> nomesSubconta_;
+};
