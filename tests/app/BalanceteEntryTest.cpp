@@ -1,5 +1,5 @@
 // "Gerar Relatório" on the selection screen, wired as the program wires it,
-// against the test server (condominium 61 of fixtures-balancete-tool.sql):
+// against the test server (condominium 71 of fixtures-balancete-tool.sql):
 // the screen's choice reaches the balance report's inputs, the report is
 // prepared into pages, and its emission is logged.
 #include "BalanceteEntry.h"
@@ -40,7 +40,7 @@ protected:
         RLEngineServices::SetMessageSink([this](const QString& t) { engineMessages << t; });
         dm = std::make_unique<TDM>();
         ASSERT_TRUE(dm->BDados.Connected()) << "the test server is not running";
-        dm->CondLogado = 61;
+        dm->CondLogado = 71;
         dm->CodBalancete = 1;
         ClearLog();
     }
@@ -108,10 +108,25 @@ protected:
         t.Commit();
         return rows;
     }
-    void ClearLog() { Committed(QStringLiteral("delete from emissoes where cod = 61")); }
+    void ClearLog() { Committed(QStringLiteral("delete from emissoes where cod = 71")); }
     QStringList LogRows() {
         return Committed(QStringLiteral("select extract(month from mes), diasbal01 from emissoes "
-                                        "where cod = 61 order by mes"));
+                                        "where cod = 71 order by mes"));
+    }
+    // Every text of the prepared pages.
+    QStringList Texts() const {
+        QStringList texts;
+        for (TRLGraphicStorage* pages : prepared) {
+            for (int i = 0; i < pages->PageCount(); ++i) {
+                const auto page = pages->GetPage(i);
+                for (int k = 0; k < page->ObjectCount(); ++k) {
+                    if (const auto* t = dynamic_cast<const TRLTextObject*>(page->Objects(k))) {
+                        texts << t->Text;
+                    }
+                }
+            }
+        }
+        return texts;
     }
     static QString Marked(int day) {
         QString marks(31, QLatin1Char(' '));
@@ -137,7 +152,12 @@ TEST_F(BalanceteEntryDb, MonthWithSomeAccountsReachesTheReport) {
     EXPECT_EQ(messages.Take(), QStringList());
     EXPECT_TRUE(engineMessages.isEmpty()) << engineMessages.join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(prepared.size(), 1u);
-    EXPECT_GE(prepared.front()->PageCount(), 1);
+    // Only the expense of 2.02, in July.
+    const QStringList texts = Texts();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Mês: 07/2019")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Manutenção do elevador")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("Salário de julho")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("Rendimento de julho")));
     // The report's inputs are the screen's choice.
     EXPECT_EQ(TipoPeriodo, QStringLiteral("mês"));
     EXPECT_EQ(DataIni, Day(2019, 9, 20));
@@ -155,7 +175,7 @@ TEST_F(BalanceteEntryDb, PeriodWithEveryAccountReachesTheReport) {
     Open();
     // The screen opens on the latest month with entries, August 2019.
     EXPECT_EQ(dm->MesAtual, Day(2019, 8, 1));
-    Choose(2, 0); // Todas, 1
+    Choose(2, 2); // Todas, 1.01.01
     form->PageControl1->setCurrentWidget(form->TabSheet2);
     form->MaskEdit2->SetText(QStringLiteral("01/07/2019"));
     form->MaskEdit3->SetText(QStringLiteral("10/07/2019"));
@@ -165,11 +185,18 @@ TEST_F(BalanceteEntryDb, PeriodWithEveryAccountReachesTheReport) {
     EXPECT_EQ(messages.Take(), QStringList());
     EXPECT_TRUE(engineMessages.isEmpty()) << engineMessages.join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(prepared.size(), 1u);
+    // Both kinds of entry, from the 1st to the 10th of July.
+    const QStringList texts = Texts();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Período: 01/07/2019 até 10/07/2019")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Rendimento de julho")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Salário de julho")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("Manutenção do elevador")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Total de 2 - Despesas")));
     EXPECT_EQ(TipoPeriodo, QStringLiteral("período"));
     EXPECT_EQ(DataIni, Day(2019, 7, 1));
     EXPECT_EQ(DataFim, Day(2019, 7, 10));
     EXPECT_EQ(TipoConta, 2);
-    EXPECT_EQ(GrauConta, 0);
+    EXPECT_EQ(GrauConta, 2);
     EXPECT_FALSE(AlgumasContas);
     EXPECT_TRUE(ContasSel.isEmpty());
     // A period is logged under the month on the screen.

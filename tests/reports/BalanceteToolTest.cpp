@@ -1,5 +1,5 @@
 // The balance report through the report tool, as a firm schedules it,
-// against the test server (condominium 60 of fixtures-balancete-tool.sql):
+// against the test server (condominium 70 of fixtures-balancete-tool.sql):
 // the month or period and the accounts checked as the selection screen
 // checks them, distinct exit codes, the pages saved, the emission logged.
 #include "DMod.h"
@@ -14,7 +14,7 @@
 namespace {
 
 QStringList Balancete(const QString& output, const QStringList& options) {
-    return ReportArgs(60, QStringLiteral("agenda60"), QStringLiteral("balancete"), output) +
+    return ReportArgs(70, QStringLiteral("agenda70"), QStringLiteral("balancete"), output) +
            options;
 }
 
@@ -44,11 +44,11 @@ protected:
     // Each test logs in a month of its own, so tests running side by side
     // never write the same row.
     void ClearLog(double month) {
-        Committed(QStringLiteral("delete from emissoes where cod = 60 and mes = :m"), month);
+        Committed(QStringLiteral("delete from emissoes where cod = 70 and mes = :m"), month);
     }
     QStringList LogRows(double month) {
         return Committed(
-            QStringLiteral("select diasbal01 from emissoes where cod = 60 and mes = :m"), month);
+            QStringLiteral("select diasbal01 from emissoes where cod = 70 and mes = :m"), month);
     }
     static QString FirstDayMarked() { return QStringLiteral("C") + QString(30, QLatin1Char(' ')); }
 
@@ -107,7 +107,7 @@ TEST_F(BalanceteToolTest, ChoicesAreCheckedAsTheSelectionScreenChecksThem) {
     }
     // The balance report's options belong to it alone.
     const ToolRun other =
-        RunTool(ReportArgs(60, QStringLiteral("agenda60"), QStringLiteral("compromissados"), file) +
+        RunTool(ReportArgs(70, QStringLiteral("agenda70"), QStringLiteral("compromissados"), file) +
                 QStringList{QStringLiteral("--month"), QStringLiteral("05/2019")});
     EXPECT_EQ(other.ExitCode, 2);
     EXPECT_TRUE(other.Err.contains(QStringLiteral("options of --report balancete")));
@@ -116,6 +116,7 @@ TEST_F(BalanceteToolTest, ChoicesAreCheckedAsTheSelectionScreenChecksThem) {
 TEST_F(BalanceteToolTest, MonthRunWritesThePagesAndLogsTheEmission) {
     ASSERT_TRUE(dm.BDados.Connected()) << "the test server is not running";
     ClearLog(May2019);
+    // Expenses only, and of them only 2.02 with its sub-accounts.
     const QString rpf = Out(QStringLiteral("maio.rpf"));
     const ToolRun run = RunTool(Balancete(
         rpf, {QStringLiteral("--month"), QStringLiteral("05/2019"), QStringLiteral("--type"),
@@ -123,19 +124,43 @@ TEST_F(BalanceteToolTest, MonthRunWritesThePagesAndLogsTheEmission) {
               QStringLiteral("--accounts"), QStringLiteral("2.02")}));
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Err.isEmpty()) << run.Err.toStdString();
-    const SavedReport saved = LoadSaved(rpf);
-    EXPECT_GE(saved.PageCount, 1);
+    const SavedReport chosen = LoadSaved(rpf);
+    EXPECT_EQ(chosen.PageCount, 1);
+    EXPECT_TRUE(chosen.Has(QStringLiteral("Mês: 05/2019")));
+    EXPECT_TRUE(chosen.Has(QStringLiteral("Manutenção do elevador")));
+    EXPECT_TRUE(chosen.Has(QStringLiteral("Total de 2.02 - Manutenção")));
+    EXPECT_FALSE(chosen.Has(QStringLiteral("Salário de maio")));
+    EXPECT_FALSE(chosen.Has(QStringLiteral("Rendimento de maio")));
     EXPECT_EQ(LogRows(May2019), QStringList{FirstDayMarked()});
 
-    // Issued again, as a PDF: the same log row, marked once.
-    const QString pdf = Out(QStringLiteral("maio.pdf"));
+    // Issued again with every account: the same log row, marked once.
+    const QString all = Out(QStringLiteral("maio-todas.rpf"));
     const ToolRun again =
-        RunTool(Balancete(pdf, {QStringLiteral("--month"), QStringLiteral("5/2019")}));
+        RunTool(Balancete(all, {QStringLiteral("--month"), QStringLiteral("5/2019")}));
     ASSERT_EQ(again.ExitCode, 0) << again.Err.toStdString();
-    QFile file(pdf);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.read(5), QByteArray("%PDF-"));
+    const SavedReport every = LoadSaved(all);
+    for (const char* lance : {"Rendimento de maio", "Salário de maio", "Manutenção do elevador"}) {
+        EXPECT_TRUE(every.Has(QString::fromUtf8(lance))) << lance;
+    }
+    EXPECT_FALSE(every.Has(QStringLiteral("Salário de junho")));
+    EXPECT_TRUE(every.Has(QStringLiteral("Saldo do início do mês:")));
     EXPECT_EQ(LogRows(May2019), QStringList{FirstDayMarked()});
+
+    // The same report as a PDF document and as a spreadsheet.
+    const struct {
+        const char* name;
+        QByteArray signature;
+    } formats[] = {{"maio.pdf", QByteArray("%PDF-")},
+                   {"maio.xls", QByteArray::fromHex("d0cf11e0a1b11ae1")}};
+    for (const auto& f : formats) {
+        const QString name = Out(QString::fromLatin1(f.name));
+        const ToolRun written =
+            RunTool(Balancete(name, {QStringLiteral("--month"), QStringLiteral("05/2019")}));
+        ASSERT_EQ(written.ExitCode, 0) << f.name << ": " << written.Err.toStdString();
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << f.name;
+        EXPECT_EQ(file.read(f.signature.size()), f.signature) << f.name;
+    }
     ClearLog(May2019);
 }
 
@@ -144,21 +169,29 @@ TEST_F(BalanceteToolTest, MonthRunWritesThePagesAndLogsTheEmission) {
 TEST_F(BalanceteToolTest, PeriodRunAndTheLatestMonth) {
     ASSERT_TRUE(dm.BDados.Connected()) << "the test server is not running";
     ClearLog(June2019);
-    const QString period = Out(QStringLiteral("periodo.xls"));
+    const QString period = Out(QStringLiteral("periodo.rpf"));
     const ToolRun run = RunTool(Balancete(
-        period, {QStringLiteral("--from"), QStringLiteral("01/05/2019"), QStringLiteral("--to"),
-                 QStringLiteral("15/06/2019"), QStringLiteral("--grade"), QStringLiteral("1")}));
+        period, {QStringLiteral("--from"), QStringLiteral("06/05/2019"), QStringLiteral("--to"),
+                 QStringLiteral("03/06/2019"), QStringLiteral("--grade"), QStringLiteral("2")}));
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
-    QFile file(period);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.read(8), QByteArray::fromHex("d0cf11e0a1b11ae1"));
+    const SavedReport both = LoadSaved(period);
+    EXPECT_TRUE(both.Has(QStringLiteral("Período: 06/05/2019 até 03/06/2019")));
+    // Both ends included; the 5th of May is not in the period.
+    for (const char* lance : {"Salário de maio", "Manutenção do elevador", "Salário de junho"}) {
+        EXPECT_TRUE(both.Has(QString::fromUtf8(lance))) << lance;
+    }
+    EXPECT_FALSE(both.Has(QStringLiteral("Rendimento de maio")));
+    EXPECT_FALSE(both.Has(QStringLiteral("Saldo do início do mês:")));
     EXPECT_EQ(LogRows(June2019), QStringList{FirstDayMarked()});
     EXPECT_TRUE(LogRows(May2019).isEmpty());
 
-    const QString latest = Out(QStringLiteral("latest.rpf"));
+    const QString latest = Out(QStringLiteral("ultimo.rpf"));
     const ToolRun plain = RunTool(Balancete(latest, {}));
     ASSERT_EQ(plain.ExitCode, 0) << plain.Err.toStdString();
-    EXPECT_GE(LoadSaved(latest).PageCount, 1);
+    const SavedReport june = LoadSaved(latest);
+    EXPECT_TRUE(june.Has(QStringLiteral("Mês: 06/2019")));
+    EXPECT_TRUE(june.Has(QStringLiteral("Salário de junho")));
+    EXPECT_FALSE(june.Has(QStringLiteral("Salário de maio")));
     EXPECT_EQ(LogRows(June2019), QStringList{FirstDayMarked()});
     ClearLog(June2019);
 }
