@@ -148,12 +148,12 @@ count() { ISQL -i <(echo "$1") | LC_ALL=C awk 'NF && $1 ~ /^[0-9]+$/ {v = $1} EN
 rows=$(count "delete from condsel; insert into condsel (cond, sel) values (910, 'S');
   select count(*) from sp_lanc_por_conta_remoto_per('S','S','N','S','S','2023-12-01','2022-12-31','2024-01-01');
   rollback;")
-lances=$(count "select (select count(*) from lanconta where cond = 910)
+entries=$(count "select (select count(*) from lanconta where cond = 910)
   + (select count(*) from cpagar where tipodev = 'C' and coddev = 910 and datapag is null) from rdb\$database;")
 pages=$(LANG=C "$TOOL" --cond 910 "${PERIOD[@]}" --output "$OUT/b.rpf" | awk '{print $1}')
 
-LC_ALL=C printf 'balance report, year 2023 at grade 3: %s lances, %s rows, %s pages; medians of %s runs; load: %s\n' \
-  "$lances" "$rows" "$pages" "$RUNS" "$(cut -d' ' -f1-3 /proc/loadavg)"
+LC_ALL=C printf 'balance report, year 2023 at grade 3: %s entries and payables, %s rows (each its own lance), %s pages; medians of %s runs; load: %s\n' \
+  "$entries" "$rows" "$pages" "$RUNS" "$(cut -d' ' -f1-3 /proc/loadavg)"
 LC_ALL=C printf '  %-26s %7.3f s wall %7.3f s cpu\n' "isql-fb, same statement" "$floor" "$floorcpu"
 for ext in rpf pdf; do
   read -r t cpu < <(time_runs "$TOOL" --cond 910 "${PERIOD[@]}" --output "$OUT/b.$ext" --quiet)
