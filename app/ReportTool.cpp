@@ -221,7 +221,8 @@ bool ReadOptions(const QStringList& args, Options& o) {
                 PrintErr(QStringLiteral("%1 needs a value (see --help)").arg(a));
                 return false;
             }
-            *into = args.at(++i);
+            // Given but empty is still given: "--accounts ''" is no list.
+            *into = args.at(++i).isNull() ? QStringLiteral("") : args.at(i);
             if (into == &password) {
                 o.Password = password;
             }
