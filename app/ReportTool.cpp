@@ -332,8 +332,9 @@ bool CheckAccountChoice(const Options& o, BalanceteOptions& b) {
     }
     for (const QString& code : b.Accounts) {
         if (!BalanceteChoice::IsListedShape(code, b.Grade)) {
-            PrintErr(QStringLiteral("--accounts: \"%1\" is not an account code of grade %2 or "
-                                    "above (1, 1.01, 1.01.01, 1.01.01.01 up to %3 characters)")
+            PrintErr(QStringLiteral("--accounts: \"%1\" is not an account code listed at "
+                                    "--grade %2: codes like 1, 1.01, 1.01.01 or 1.01.01.01, "
+                                    "at most %3 characters at this grade")
                          .arg(code)
                          .arg(b.Grade)
                          .arg(BalanceteChoice::GradeLength(b.Grade)));
