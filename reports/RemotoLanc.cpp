@@ -3,9 +3,17 @@
 #include "DMod.h"
 #include "DateTime.h"
 #include "Exception.h"
+#include "IBError.h"
 #include "LancHistory.h"
 
 #include <memory>
+
+namespace {
+// SQL codes of a row changed by another transaction since this one began,
+// and of a second row with the same primary key.
+constexpr std::int32_t kUpdateConflict = -913;
+constexpr std::int32_t kDuplicateKey = -803;
+} // namespace
 
 QString TipoPeriodo;
 double DataIni = 0;
@@ -241,7 +249,31 @@ void TFRemotoLanc::ImprimeBalancete() {
     // to log the emission whatever the preview did.
     RL1.Preview();
     QLanc.Close();
-    LogEmission();
+    LogEmissionRetrying();
+}
+
+// Two runs for the same condominium and month at the same moment may both
+// find no log row and both insert it, or both update it: the later one then
+// fails on the first one's row after waiting for it, though its report was
+// shown. Its transaction could not see that row; a new one can, so the log
+// is written again, a few times at most.
+void TFRemotoLanc::LogEmissionRetrying() {
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            LogEmission();
+            return;
+        } catch (const EIBError& e) {
+            const bool conflict = e.SQLCode() == kUpdateConflict || e.SQLCode() == kDuplicateKey;
+            try {
+                Transa.SetActive(false); // rolls back what this attempt wrote
+            } catch (const Exception&) {
+            }
+            if (!conflict || attempt == kAttempts) {
+                throw;
+            }
+        }
+    }
 }
 
 void TFRemotoLanc::SetParams() {

@@ -231,6 +231,7 @@ private:
     void SelectCondominium();
     void SetParams();
     void LogEmission();
+    void LogEmissionRetrying();
 
     // Building the report (RemotoLancReport.cpp).
     void CreateReport();

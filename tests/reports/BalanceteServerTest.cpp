@@ -4,11 +4,14 @@
 #include "../app/MessageRecorder.h"
 #include "DMod.h"
 #include "DateTime.h"
+#include "Exception.h"
 #include "IBSQL.h"
 #include "RLEngineServices.h"
 #include "RemotoLanc.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -258,6 +261,47 @@ TEST_F(BalanceteServer, EachLanceGetsItsHistoryFromPayableEntryOrTemplate) {
         QStringLiteral("Rendimento de aplicação"),
     };
     EXPECT_EQ(texts, expected);
+}
+
+} // namespace
+
+namespace {
+
+// Another client writing the same log row at the same moment: its insert
+// is not committed yet when the run looks, so the run inserts too, waits
+// for the other and fails on its key; the log is then written again and
+// the day is marked in the other's row.
+TEST_F(BalanceteServer, EmissionLogWaitsForAConcurrentRunAndMarksItsRow) {
+    UseMonth(TestMonth(8));
+    TIBDatabase other;
+    other.SetDatabaseName(dm.BDados.DatabaseName());
+    other.Params() = dm.BDados.Params();
+    other.SetLoginPrompt(false);
+    other.SetConnected(true);
+    TIBTransaction t;
+    t.SetDefaultDatabase(&other);
+    t.StartTransaction();
+    TIBSQL sql;
+    sql.SetDatabase(&other);
+    sql.SetTransaction(&t);
+    sql.SetSQL(QStringLiteral("insert into emissoes (cod, mes, diasbol01, diasbal01) values (1, "
+                              ":m, 'B', null)"));
+    sql.Params(0).SetAsDateTime(dm.MesAtual);
+    sql.ExecQuery();
+    std::thread commitLater([&t] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        t.Commit();
+    });
+    try {
+        TFRemotoLanc form;
+        form.ImprimeBalancete();
+    } catch (const Exception& e) {
+        ADD_FAILURE() << e.Message().toStdString();
+    }
+    commitLater.join();
+    const QString bol = QLatin1Char('B') + QString(30, QLatin1Char(' '));
+    const QString marked = QLatin1Char('C') + QString(30, QLatin1Char(' '));
+    EXPECT_EQ(LogRows(), QStringList{QStringLiteral("1|") + bol + QLatin1Char('|') + marked});
 }
 
 } // namespace
