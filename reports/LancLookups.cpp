@@ -39,6 +39,36 @@ TLancLookups::TLancLookups(TIBDatabase* db, TIBTransaction* t) {
     Bind(subconta_, db, t,
          "select nome from subconta where estru = :westru and tipo = :wtipo and subconta = "
          ":wsub ");
+    Bind(monthHistories_, db, t,
+         "select data, lanc, histor from lanconta where cond = :wcond and mes = :wmes ");
+    Bind(monthParcelas_, db, t,
+         "select d.numrec, d.cota, d.parcela from lanconta l join recemid d on d.numrec = "
+         "l.numrec where l.cond = :wcond and l.mes = :wmes and l.r_d = 'R' ");
+}
+
+const TLancLookups::TMonthTexts& TLancLookups::Month(int cond, double mes) {
+    const QPair<int, double> key{cond, mes};
+    const auto found = months_.constFind(key);
+    if (found != months_.constEnd()) {
+        return *found;
+    }
+    TMonthTexts texts;
+    for (TIBSQL* sql : {&monthHistories_, &monthParcelas_}) {
+        sql->Params(0).SetAsInteger(cond);
+        sql->Params(1).SetAsDateTime(mes);
+        sql->ExecQuery();
+        for (; !sql->Eof(); sql->Next()) {
+            if (sql == &monthHistories_) {
+                texts.Histories.insert({sql->Fields(0).AsDateTime(), sql->Fields(1).AsInteger()},
+                                       sql->Fields(2).AsString());
+            } else {
+                texts.Parcelas.insert({sql->Fields(0).AsInteger(), sql->Fields(1).AsInteger()},
+                                      sql->Fields(2).AsString());
+            }
+        }
+        sql->Close();
+    }
+    return *months_.insert(key, std::move(texts));
 }
 
 QString TLancLookups::First(TIBSQL& sql) {
@@ -48,7 +78,12 @@ QString TLancLookups::First(TIBSQL& sql) {
     return text;
 }
 
-QString TLancLookups::Parcela(int numrec, int cota) {
+QString TLancLookups::Parcela(int cond, double mes, int numrec, int cota) {
+    const TMonthTexts& month = Month(cond, mes);
+    const auto found = month.Parcelas.constFind({numrec, cota});
+    if (found != month.Parcelas.constEnd()) {
+        return *found;
+    }
     parcela_.Params(0).SetAsInteger(numrec);
     parcela_.Params(1).SetAsInteger(cota);
     return First(parcela_);
@@ -76,7 +111,12 @@ QString TLancLookups::HistPagar(double mesi, double mesf, int lanc, double data)
     return First(histPagar_);
 }
 
-QString TLancLookups::HistLanc(double mes, double data, int lanc) {
+QString TLancLookups::HistLanc(int cond, double mes, double data, int lanc) {
+    const TMonthTexts& month = Month(cond, mes);
+    const auto found = month.Histories.constFind({data, lanc});
+    if (found != month.Histories.constEnd()) {
+        return *found;
+    }
     histLanc_.Params(0).SetAsDateTime(mes);
     histLanc_.Params(1).SetAsDateTime(data);
     histLanc_.Params(2).SetAsInteger(lanc);

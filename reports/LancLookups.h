@@ -3,9 +3,15 @@
 // and grade group. Each is prepared once per run and kept prepared, with
 // the values as parameters; names that cannot change the report's text
 // within a run (units, accounts, chart codes) are read once.
+//
+// The entry histories and the bills' instalments of a condominium's month
+// are read in one statement each when first needed, instead of one round
+// trip per lance; a text not found among them is looked up on its own, so
+// the answers are those of the single lookups.
 #include "IBSQL.h"
 
 #include <QHash>
+#include <QPair>
 #include <QString>
 
 class TIBDatabase;
@@ -15,20 +21,27 @@ class TLancLookups {
 public:
     TLancLookups(TIBDatabase* db, TIBTransaction* t);
 
-    // The instalment text of a unit's line of a bill.
-    QString Parcela(int numrec, int cota);
+    // The instalment text of a unit's line of a bill, paid into a
+    // condominium's account in a month.
+    QString Parcela(int cond, double mes, int numrec, int cota);
     // A unit's short name, its mask still unfilled.
     QString NomeCota(int cota);
     // An account's short name.
     QString NomeConta(int cod);
     // The history of a payable due on a date within (mesi, mesf).
     QString HistPagar(double mesi, double mesf, int lanc, double data);
-    // The history of an entry of a month and date.
-    QString HistLanc(double mes, double data, int lanc);
+    // The history of a condominium's entry of a month and date.
+    QString HistLanc(int cond, double mes, double data, int lanc);
     // The name of a chart-of-accounts code of a structure and kind.
     QString NomeSubconta(const QString& estru, const QString& kind, const QString& code);
 
 private:
+    struct TMonthTexts {
+        QHash<QPair<double, int>, QString> Histories; // by date and entry
+        QHash<QPair<int, int>, QString> Parcelas;     // by bill and unit
+    };
+    const TMonthTexts& Month(int cond, double mes);
+
     // Column 0 of the first row as text; empty when there is none.
     static QString First(TIBSQL& sql);
 
@@ -38,6 +51,9 @@ private:
     TIBSQL histPagar_;
     TIBSQL histLanc_;
     TIBSQL subconta_;
+    TIBSQL monthHistories_;
+    TIBSQL monthParcelas_;
+    QHash<QPair<int, double>, TMonthTexts> months_;
     QHash<int, QString> nomesCota_;
     QHash<int, QString> nomesConta_;
     QHash<QString, QString> nomesSubconta_;

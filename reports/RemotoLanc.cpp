@@ -393,13 +393,14 @@ void TFRemotoLanc::DetalheText() {
     LancConta = field("CONTA").AsInteger();
     LancNumRec = field("NUMREC").AsInteger();
     LancMes = field("MES").AsDateTime();
+    lancCond_ = field("COND").AsInteger();
     LancRD = field("R_D").AsString();
     LancTipReg = field("TIPREG").AsString();
     if (LancRD == QStringLiteral("R")) {
         // The row's instalment only matters to the list of units, so it is
         // looked up only for it.
         if (Marcas.contains(QStringLiteral("Cotas"), Qt::CaseInsensitive)) {
-            const QString parcela = Lookups.Parcela(LancNumRec, LancCota);
+            const QString parcela = Lookups.Parcela(lancCond_, LancMes, LancNumRec, LancCota);
             ListaCotas = LancHistory::AddToList(ListaCotas,
                                                 MontaNomeCota(LancCota, parcela, LancMesRefCota));
         }
@@ -416,12 +417,13 @@ QString TFRemotoLanc::TotLancText() {
         Memo1 = Lookups.HistPagar(LancMes - 1, RemotoLanc::LastDayOfMonth(LancMes) + 1, LancLanc,
                                   LancData);
     } else if (LancRD != QStringLiteral("R")) {
-        Memo1 = Lookups.HistLanc(LancMes, LancData, LancLanc);
+        Memo1 = Lookups.HistLanc(lancCond_, LancMes, LancData, LancLanc);
     } else {
         LancHistory::TLanceValues v;
         v.Conta = [this] { return Lookups.NomeConta(LancConta); };
         v.Cota = [this] {
-            return MontaNomeCota(LancCota, Lookups.Parcela(LancNumRec, LancCota), LancMes);
+            return MontaNomeCota(
+                LancCota, Lookups.Parcela(lancCond_, LancMes, LancNumRec, LancCota), LancMes);
         };
         v.Grupo = LancGrupo;
         v.Imovel = LancComplem;

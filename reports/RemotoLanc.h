@@ -232,6 +232,8 @@ private:
     void SetParams();
     void LogEmission();
     void LogEmissionRetrying();
+    // The condominium of the lance's rows, for the lookups of its texts.
+    int lancCond_ = 0;
 
     // Building the report (RemotoLancReport.cpp).
     void CreateReport();

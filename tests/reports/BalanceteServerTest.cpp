@@ -6,6 +6,7 @@
 #include "DateTime.h"
 #include "Exception.h"
 #include "IBSQL.h"
+#include "LancLookups.h"
 #include "RLEngineServices.h"
 #include "RemotoLanc.h"
 
@@ -302,6 +303,30 @@ TEST_F(BalanceteServer, EmissionLogWaitsForAConcurrentRunAndMarksItsRow) {
     const QString bol = QLatin1Char('B') + QString(30, QLatin1Char(' '));
     const QString marked = QLatin1Char('C') + QString(30, QLatin1Char(' '));
     EXPECT_EQ(LogRows(), QStringList{QStringLiteral("1|") + bol + QLatin1Char('|') + marked});
+}
+
+} // namespace
+
+namespace {
+
+// The month's texts read in bulk give what the single lookups give: found
+// among the condominium's month, found on their own when asked under
+// another condominium, or empty when there is no such row.
+TEST_F(BalanceteServer, MonthTextsAnswerAsTheSingleLookups) {
+    TIBTransaction t;
+    t.SetDefaultDatabase(&dm.BDados);
+    t.StartTransaction();
+    TLancLookups lookups(&dm.BDados, &t);
+    const double march = DateTime::EncodeDate(2014, 3, 1);
+    const auto day = [](int d) { return DateTime::EncodeDate(2014, 3, d); };
+    EXPECT_EQ(lookups.HistLanc(1, march, day(10), 1002), QStringLiteral("Salário do zelador João"));
+    EXPECT_EQ(lookups.HistLanc(1, march, day(9), 2001),
+              QStringLiteral("Salário (outro condomínio)"));
+    EXPECT_EQ(lookups.HistLanc(1, march, day(11), 1002), QString());
+    EXPECT_EQ(lookups.Parcela(1, march, 502, 15), QStringLiteral("03/12"));
+    EXPECT_EQ(lookups.Parcela(2, march, 502, 15), QStringLiteral("03/12"));
+    EXPECT_EQ(lookups.Parcela(1, march, 501, 99), QString());
+    t.Rollback();
 }
 
 } // namespace
