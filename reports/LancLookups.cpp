@@ -27,7 +27,9 @@ TLancLookups::TLancLookups(TIBDatabase* db, TIBTransaction* t) {
          "select parcela from recemid where numrec = :wnumrec and cota = :wcota order by "
          "numrec,cota ");
     Bind(nomeCota_, db, t, "select nomered from cota where cota = :wcota order by cota ");
-    Bind(nomeConta_, db, t, "select nomered from conta where cod = :wcod order by cod ");
+    Bind(nomeRedConta_, db, t, "select nomered from conta where cod = :wcod order by cod ");
+    Bind(nomeConta_, db, t, "select nome from conta where cod = :wcod");
+    Bind(nomeCond_, db, t, "select nome from cond where cond = :wcond ");
     Bind(histPagar_, db, t,
          "select hist from cpagar where (venc > :wmesi and venc < :mesf) and lanc = :wlanc and "
          "venc = :wdatalanc ");
@@ -96,10 +98,24 @@ QString TLancLookups::NomeCota(int cota) {
     });
 }
 
+QString TLancLookups::NomeRedConta(int cod) {
+    return Cached(nomesRedConta_, cod, [&] {
+        nomeRedConta_.Params(0).SetAsInteger(cod);
+        return First(nomeRedConta_);
+    });
+}
+
 QString TLancLookups::NomeConta(int cod) {
     return Cached(nomesConta_, cod, [&] {
         nomeConta_.Params(0).SetAsInteger(cod);
         return First(nomeConta_);
+    });
+}
+
+QString TLancLookups::NomeCond(int cond) {
+    return Cached(nomesCond_, cond, [&] {
+        nomeCond_.Params(0).SetAsInteger(cond);
+        return First(nomeCond_);
     });
 }
 

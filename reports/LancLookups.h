@@ -27,7 +27,11 @@ public:
     // A unit's short name, its mask still unfilled.
     QString NomeCota(int cota);
     // An account's short name.
+    QString NomeRedConta(int cod);
+    // An account's name and a condominium's name, as the page header shows
+    // them on every page.
     QString NomeConta(int cod);
+    QString NomeCond(int cond);
     // The history of a payable due on a date within (mesi, mesf).
     QString HistPagar(double mesi, double mesf, int lanc, double data);
     // The history of a condominium's entry of a month and date.
@@ -47,7 +51,9 @@ private:
 
     TIBSQL parcela_;
     TIBSQL nomeCota_;
+    TIBSQL nomeRedConta_;
     TIBSQL nomeConta_;
+    TIBSQL nomeCond_;
     TIBSQL histPagar_;
     TIBSQL histLanc_;
     TIBSQL subconta_;
@@ -55,6 +61,8 @@ private:
     TIBSQL monthParcelas_;
     QHash<QPair<int, double>, TMonthTexts> months_;
     QHash<int, QString> nomesCota_;
+    QHash<int, QString> nomesRedConta_;
     QHash<int, QString> nomesConta_;
+    QHash<int, QString> nomesCond_;
     QHash<QString, QString> nomesSubconta_;
 };

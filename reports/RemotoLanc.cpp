@@ -6,6 +6,7 @@
 #include "IBError.h"
 #include "LancHistory.h"
 
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -203,22 +204,34 @@ TFRemotoLanc::~TFRemotoLanc() {
 // The columns the handlers read, by name; opening a statement without one
 // of them fails at once rather than in the middle of the report.
 void TFRemotoLanc::DeclareFields() {
+    const auto add = [this](auto& field, const char* name) { fields_.emplace_back(name, &field); };
     for (const char* name : {"GRAU1", "GRAU2", "GRAU3", "GRAU4", "SUBCONTA", "R_D", "RECDESP",
                              "COMPLEM", "GRUPO", "TRAB", "TIPREG"}) {
-        QLanc.AddField<TIBStringField>(QString::fromLatin1(name));
+        add(QLanc.AddField<TIBStringField>(QString::fromLatin1(name)), name);
     }
     for (const char* name : {"TAMANHO", "COND", "CONTA", "COTA", "LANC", "NUMREC", "ESTRUTU"}) {
-        QLanc.AddField<TIntegerField>(QString::fromLatin1(name));
+        add(QLanc.AddField<TIntegerField>(QString::fromLatin1(name)), name);
     }
     for (const char* name : {"MES", "DATA", "MESREFREC", "MESREFCOTA"}) {
-        QLanc.AddField<TDateTimeField>(QString::fromLatin1(name));
+        add(QLanc.AddField<TDateTimeField>(QString::fromLatin1(name)), name);
     }
     for (const char* name : {"VAL_REC", "VAL_COTA", "VAL_LANC"}) {
-        QLanc.AddField<TIBBCDField>(QString::fromLatin1(name));
+        add(QLanc.AddField<TIBBCDField>(QString::fromLatin1(name)), name);
     }
     for (const char* name : {"RECEITAS", "DESPESAS", "SALDOFIM"}) {
         QSaldo.AddField<TIBBCDField>(QString::fromLatin1(name));
     }
+}
+
+// The handlers read a dozen columns for every row: the declared fields are
+// found by their names' bytes, without building a text each time.
+TIBField& TFRemotoLanc::Field(const char* name) const {
+    for (const auto& [fieldName, field] : fields_) {
+        if (std::strcmp(fieldName, name) == 0) {
+            return *field;
+        }
+    }
+    return QLanc.FieldByName(QString::fromLatin1(name));
 }
 
 void TFRemotoLanc::FormCreate() {
@@ -381,9 +394,7 @@ void TFRemotoLanc::HeadLancText() {
 }
 
 void TFRemotoLanc::DetalheText() {
-    const auto field = [this](const char* name) -> TIBField& {
-        return QLanc.FieldByName(QString::fromLatin1(name));
-    };
+    const auto field = [this](const char* name) -> TIBField& { return Field(name); };
     Memo1 = Memo2;
     LancGrupo = field("GRUPO").AsString();
     LancComplem = field("COMPLEM").AsString();
@@ -420,7 +431,7 @@ QString TFRemotoLanc::TotLancText() {
         Memo1 = Lookups.HistLanc(lancCond_, LancMes, LancData, LancLanc);
     } else {
         LancHistory::TLanceValues v;
-        v.Conta = [this] { return Lookups.NomeConta(LancConta); };
+        v.Conta = [this] { return Lookups.NomeRedConta(LancConta); };
         v.Cota = [this] {
             return MontaNomeCota(
                 LancCota, Lookups.Parcela(lancCond_, LancMes, LancNumRec, LancCota), LancMes);

@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 // What the selection screen hands over before each run.
 extern QString TipoPeriodo; // "mês" or "período"
@@ -244,6 +246,7 @@ private:
     void CreateLanceBands();
     void BindHandlers();
     TIBField& Field(const char* name) const;
+    std::vector<std::pair<const char*, TIBField*>> fields_;
 
     // The band handlers.
     void GruCondBeforePrint(TRLCustomControl* sender, bool& printIt);

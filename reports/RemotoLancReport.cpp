@@ -339,10 +339,6 @@ void TFRemotoLanc::BindHandlers() {
     bind(RLBand9, &TFRemotoLanc::RLBand9BeforePrint);
 }
 
-TIBField& TFRemotoLanc::Field(const char* name) const {
-    return QLanc.FieldByName(QString::fromLatin1(name));
-}
-
 void TFRemotoLanc::GruCondBeforePrint(TRLCustomControl*, bool&) {
     CondAtual = Field("COND").AsInteger();
 }
@@ -494,10 +490,8 @@ void TFRemotoLanc::RLBand7BeforePrint(TRLCustomControl*, bool& printIt) {
 
 // Every page names the condominium, the account and the month or period.
 void TFRemotoLanc::RLBand1BeforePrint(TRLCustomControl*, bool&) {
-    RLLabel2->SetCaption(CondName(SQLGeral, Field("COND").AsInteger()));
-    RLLabel3->SetCaption(QStringLiteral("Conta: ") +
-                         FirstText(QStringLiteral("select nome from conta where cod = ") +
-                                   QString::number(ContaAtual)));
+    RLLabel2->SetCaption(Lookups.NomeCond(Field("COND").AsInteger()));
+    RLLabel3->SetCaption(QStringLiteral("Conta: ") + Lookups.NomeConta(ContaAtual));
     if (TipoPeriodo == QStringLiteral("mês")) {
         RLLabel5->SetCaption(QStringLiteral("Mês: ") +
                              FormatDateText(QStringLiteral("mm/yyyy"), DM->MesAtual));
