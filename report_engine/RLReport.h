@@ -339,6 +339,10 @@ public:
     void EndLoad();
     bool Loading() const;
 
+    // True for a report: a cheap test for the walks that run for every
+    // border side of every printed band.
+    virtual bool IsReport() const { return false; }
+
     // Enclosing components, or nullptr.
     TRLCustomReport* FindParentReport() const;
     TRLCustomSite* FindParentSite() const;
@@ -620,6 +624,7 @@ private:
 
 class TRLCustomReport : public TRLCustomSkipper {
 public:
+    bool IsReport() const override { return true; }
     explicit TRLCustomReport(QObject* owner = nullptr);
     ~TRLCustomReport() override;
 

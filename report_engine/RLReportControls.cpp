@@ -101,9 +101,10 @@ bool TRLBorders::CanDraw(int side) const {
     if (fixed_[side]) {
         return true;
     }
-    const TRLCustomReport* report = dynamic_cast<const TRLCustomReport*>(owner_);
-    if (!report && owner_) {
-        report = owner_->FindParentReport();
+    const TRLCustomReport* report = nullptr;
+    if (owner_) {
+        report = owner_->IsReport() ? static_cast<const TRLCustomReport*>(owner_)
+                                    : owner_->FindParentReport();
     }
     return !report || report->PrintQuality() == pqFullFeature;
 }
@@ -243,7 +244,15 @@ bool TRLCustomControl::Loading() const {
 }
 
 TRLCustomReport* TRLCustomControl::FindParentReport() const {
-    return FindEnclosing<TRLCustomReport>(this);
+    // Through the cached parent controls first; casts only beyond them.
+    const TRLCustomControl* last = this;
+    for (TRLCustomControl* p = ParentControl(); p; p = p->ParentControl()) {
+        if (p->IsReport()) {
+            return static_cast<TRLCustomReport*>(p);
+        }
+        last = p;
+    }
+    return FindEnclosing<TRLCustomReport>(last);
 }
 
 TRLCustomSite* TRLCustomControl::FindParentSite() const {
