@@ -387,6 +387,9 @@ public:
     // Raises "File is corrupted!" on a bad signature or truncated data.
     void LoadFromStream(TRLStreamReader& in);
     void LoadFromBytes(const QByteArray& bytes);
+    // Reads a surface stream through as LoadFromBytes does, raising the same
+    // error where it would, without building the page.
+    static void CheckBytes(const QByteArray& bytes);
 
     // A meta font record for the given font, its face entered in FontNames.
     TRLMetaFont MetaFont(const TRLFont& font);

@@ -304,8 +304,7 @@ void TRLGraphicStorage::SaveToFile(const QString& fileName) {
         pos.Int32(static_cast<std::int32_t>(file.pos()));
         const QByteArray stream = spool_->ReadRecord(index_[i]);
         // A damaged spool page is reported, never saved as a page nobody can read.
-        TRLGraphicSurface check;
-        check.LoadFromBytes(stream);
+        TRLGraphicSurface::CheckBytes(stream);
         ok = file.write(LengthPrefixed(stream)) >= 0;
     }
     ok = ok && file.seek(table) && file.write(positions) == positions.size();
@@ -344,8 +343,7 @@ void TRLGraphicStorage::LoadFromFile(const QString& fileName) {
             TRLStreamReader record(reinterpret_cast<const char*>(data), size);
             record.Skip(p);
             const QByteArray stream = record.Bytes(record.Int32());
-            TRLGraphicSurface check; // every page must read back before it is taken
-            check.LoadFromBytes(stream);
+            TRLGraphicSurface::CheckBytes(stream); // every page must read back before it is taken
             if (!spool_) {
                 spool_ = std::make_unique<Spool>();
             }

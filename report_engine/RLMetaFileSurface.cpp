@@ -441,12 +441,12 @@ void TRLGraphicSurface::LoadFromStream(TRLStreamReader& in) {
     for (std::int32_t n = in.Int32(); n > 0; --n) {
         const std::uint8_t code = in.Byte();
         const std::int32_t size = in.Int32();
-        const QByteArray payload = in.Bytes(size);
+        const char* payload = in.Take(size);
         auto object = MakeObject(code);
         if (!object) {
             continue; // a kind this version does not know: skipped by its size
         }
-        TRLStreamReader data(payload);
+        TRLStreamReader data(payload, size);
         object->LoadData(data);
         AddObject(std::move(object));
     }
@@ -456,4 +456,33 @@ void TRLGraphicSurface::LoadFromStream(TRLStreamReader& in) {
 void TRLGraphicSurface::LoadFromBytes(const QByteArray& bytes) {
     TRLStreamReader in(bytes);
     LoadFromStream(in);
+}
+
+void TRLGraphicSurface::CheckBytes(const QByteArray& bytes) {
+    TRLStreamReader in(bytes);
+    in.Signature(SurfaceSignature);
+    in.Int32();                            // width
+    in.Int32();                            // height
+    for (int list = 0; list < 2; ++list) { // macros, font names
+        for (std::int32_t n = in.Int32(); n > 0; --n) {
+            in.Skip(in.Int32());
+        }
+    }
+    // Each payload is read by its kind's own LoadData, into one object of
+    // each kind that is used over and over.
+    std::unique_ptr<TRLGraphicObject> scratch[256];
+    for (std::int32_t n = in.Int32(); n > 0; --n) {
+        const std::uint8_t code = in.Byte();
+        const std::int32_t size = in.Int32();
+        const char* payload = in.Take(size);
+        std::unique_ptr<TRLGraphicObject>& object = scratch[code];
+        if (!object) {
+            object = MakeObject(code);
+            if (!object) {
+                continue;
+            }
+        }
+        TRLStreamReader data(payload, size);
+        object->LoadData(data);
+    }
 }
