@@ -57,14 +57,19 @@ public:
     void PatchInt32(qsizetype at, std::int32_t value);
 
 private:
-    // Extends the buffer by count bytes and answers where they start.
+    // Extends the buffer by count bytes and answers where they start. Done
+    // on the array's data pointer as QByteArray's own appends do (resize is
+    // a call per value): the size grows and the terminating zero follows,
+    // which every allocation of a byte array has room for.
     char* Room(qsizetype count) {
-        const qsizetype at = buffer_.size();
-        if (count > buffer_.capacity() - at) {
-            Reserve(at + count);
+        QByteArray::DataPointer& d = buffer_.data_ptr();
+        if (d.needsDetach() || d.freeSpaceAtEnd() < count) {
+            Reserve(d.size + count);
         }
-        buffer_.resize(at + count);
-        return buffer_.data() + at;
+        char* at = d.data() + d.size;
+        d.size += count;
+        at[count] = '\0';
+        return at;
     }
     // Grows the capacity at least to the size given, doubling it.
     void Reserve(qsizetype size);
