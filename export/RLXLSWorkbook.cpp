@@ -57,19 +57,36 @@ TRLXLSRow* TRLXLSWorksheet::FindRow(int index, bool create) {
     return &rows_.back();
 }
 
+std::uint64_t TRLXLSWorksheet::CellKey(int col, int row) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) |
+           static_cast<std::uint32_t>(col);
+}
+
+// Ranges never share a cell (a new one first removes those it overlaps), so
+// each cell names at most one range and the cells of a rectangle tell which
+// ranges meet it, however many a sheet holds.
 TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom) {
-    auto overlaps = [&](const std::unique_ptr<TRLXLSRange>& r) {
-        return r->Left <= right && left <= r->Right && r->Top <= bottom && top <= r->Bottom;
-    };
-    bool anyOverlap = false;
-    for (auto& r : ranges_) {
-        if (r->Left == left && r->Top == top && r->Right == right && r->Bottom == bottom) {
-            return r.get();
+    std::vector<TRLXLSRange*> met;
+    for (int row = top; row <= bottom; ++row) {
+        for (int col = left; col <= right; ++col) {
+            const auto found = cells_.find(CellKey(col, row));
+            if (found != cells_.end() &&
+                std::find(met.begin(), met.end(), found->second) == met.end()) {
+                met.push_back(found->second);
+            }
         }
-        anyOverlap = anyOverlap || overlaps(r);
     }
-    if (anyOverlap) {
-        std::erase_if(ranges_, overlaps);
+    if (met.size() == 1 && met[0]->Left == left && met[0]->Top == top && met[0]->Right == right &&
+        met[0]->Bottom == bottom) {
+        return met[0];
+    }
+    for (TRLXLSRange* r : met) {
+        SetCells(*r, nullptr);
+    }
+    if (!met.empty()) {
+        std::erase_if(ranges_, [&](const std::unique_ptr<TRLXLSRange>& r) {
+            return std::find(met.begin(), met.end(), r.get()) != met.end();
+        });
     }
     auto range = std::make_unique<TRLXLSRange>();
     range->Worksheet = this;
@@ -77,10 +94,23 @@ TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom
     range->Top = top;
     range->Right = right;
     range->Bottom = bottom;
+    SetCells(*range, range.get());
     ranges_.push_back(std::move(range));
     WidenCols(left, right);
     WidenRows(top, bottom);
     return ranges_.back().get();
+}
+
+void TRLXLSWorksheet::SetCells(const TRLXLSRange& range, TRLXLSRange* owner) {
+    for (int row = range.Top; row <= range.Bottom; ++row) {
+        for (int col = range.Left; col <= range.Right; ++col) {
+            if (owner) {
+                cells_[CellKey(col, row)] = owner;
+            } else {
+                cells_.erase(CellKey(col, row));
+            }
+        }
+    }
 }
 
 TRLXLSWorksheet* TRLXLSWorkbook::SheetByName(const QString& name) const {
