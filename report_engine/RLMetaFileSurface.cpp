@@ -337,6 +337,30 @@ void TRLGraphicSurface::CopyArea(const TRect& target, const TRLGraphicSurface& s
     CopyObjectsFrom(source, t, &sourceRect);
 }
 
+void TRLGraphicSurface::MoveArea(const TRect& target, TRLGraphicSurface& source,
+                                 const TRect& sourceRect) {
+    TRLTransform t;
+    t.ScaleX = sourceRect.Width() != 0 ? double(target.Width()) / sourceRect.Width() : 1.0;
+    t.ScaleY = sourceRect.Height() != 0 ? double(target.Height()) / sourceRect.Height() : 1.0;
+    t.DX = target.Left - RoundHalfEven(sourceRect.Left * t.ScaleX);
+    t.DY = target.Top - RoundHalfEven(sourceRect.Top * t.ScaleY);
+    ClipGuard clip(*this, target);
+    auto& from = source.objects_;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        if (!Meets(from[i]->BoundsRect, sourceRect)) {
+            from[kept++] = std::move(from[i]);
+            continue;
+        }
+        std::unique_ptr<TRLGraphicObject> object = std::move(from[i]);
+        object->Transform(t);
+        Open();
+        AdoptObject(std::move(object), source);
+    }
+    from.resize(kept);
+    source.modified_ = true;
+}
+
 void TRLGraphicSurface::Paste(int dx, int dy, const TRLGraphicSurface& source) {
     TRLTransform t;
     t.DX = dx;

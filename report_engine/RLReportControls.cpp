@@ -380,8 +380,7 @@ void TRLCustomLabel::CalcSize(int& width, int& height) const {
         return;
     }
     const TRLFont font = Font();
-    width =
-        TextMetrics::TextWidth(font, Caption() + QLatin1Char(' ')) + BorderExtraWidth(*Borders());
+    width = TextMetrics::TextWidthWithSpace(font, Caption()) + BorderExtraWidth(*Borders());
     height = TextMetrics::TextHeight(font) + BorderExtraHeight(*Borders());
 }
 

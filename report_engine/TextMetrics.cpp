@@ -228,6 +228,11 @@ int TextHeight(const TRLFont& font) {
     return Ascent(font) + Descent(font);
 }
 
+int TextWidthWithSpace(const TRLFont& font, const QString& text) {
+    // Widths add up character by character.
+    return TextWidth(font, text) + TextWidth(font, QStringLiteral(" "));
+}
+
 int HalfSpace(const TRLFont& font) {
     return TextWidth(font, QStringLiteral(" ")) / 2;
 }
