@@ -404,8 +404,9 @@ TField* TIBQuery::FindField(const QString& name) const {
     for (TIBField* f : fields_) {
         // Names that differ in length never match, whatever their case;
         // printing looks fields up by name for every value it shows.
-        const QString fieldName = f->FieldName();
-        if (fieldName.size() == name.size() && fieldName.compare(name, Qt::CaseInsensitive) == 0) {
+        const QString& fieldName = f->Name();
+        if (fieldName.size() == name.size() &&
+            (fieldName == name || fieldName.compare(name, Qt::CaseInsensitive) == 0)) {
             return f;
         }
     }

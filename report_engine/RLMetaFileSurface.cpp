@@ -110,12 +110,17 @@ void TRLGraphicSurface::SetHeight(int height) {
 }
 
 int TRLGraphicSurface::FontIndex(const QString& faceName) {
-    qsizetype i = fontNames_.indexOf(faceName);
-    if (i < 0) {
-        fontNames_.append(faceName);
-        i = fontNames_.size() - 1;
+    // Names are mostly copies of one another: the same characters in memory
+    // are the same name without comparing them.
+    for (qsizetype i = 0; i < fontNames_.size(); ++i) {
+        const QString& name = fontNames_.at(i);
+        if ((name.constData() == faceName.constData() && name.size() == faceName.size()) ||
+            name == faceName) {
+            return static_cast<int>(i);
+        }
     }
-    return static_cast<int>(i);
+    fontNames_.append(faceName);
+    return static_cast<int>(fontNames_.size() - 1);
 }
 
 TRLMetaFont TRLGraphicSurface::MetaFont(const TRLFont& font) {
@@ -391,6 +396,9 @@ TRLBreakPoint TRLGraphicSurface::FindBreak(int y) const {
 }
 
 QString TRLGraphicSurface::ExpandMacros(const QString& text) const {
+    if (!text.contains(QLatin1Char('{'))) {
+        return text; // nothing to expand: most texts
+    }
     QString result;
     qsizetype pos = 0;
     while (pos < text.size()) {

@@ -140,7 +140,11 @@ const Face& FaceFor(const QString& faceName, std::uint8_t style) {
     thread_local std::array<Recent, 4> recent;
     thread_local std::size_t next = 0;
     for (const Recent& r : recent) {
-        if (r.face && r.style == style && r.name == faceName) {
+        // A font's name is mostly a copy of the one asked for last: the same
+        // characters in memory need no comparing.
+        if (r.face && r.style == style &&
+            ((r.name.constData() == faceName.constData() && r.name.size() == faceName.size()) ||
+             r.name == faceName)) {
             return *r.face;
         }
     }
@@ -225,7 +229,9 @@ int Descent(const TRLFont& font) {
 }
 
 int TextHeight(const TRLFont& font) {
-    return Ascent(font) + Descent(font);
+    const Face& face = FaceFor(font.Name, font.Style);
+    const int px = std::abs(font.PixelSize());
+    return Scale(face.winAscent, px, face.unitsPerEm) + Scale(face.winDescent, px, face.unitsPerEm);
 }
 
 int TextWidthWithSpace(const TRLFont& font, const QString& text) {
