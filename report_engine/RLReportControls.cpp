@@ -181,7 +181,7 @@ void TRLCustomControl::SetTransparent(bool value) {
     }
 }
 
-TRLFont TRLCustomControl::Font() const {
+const TRLFont& TRLCustomControl::Font() const {
     if (parentFont_) {
         if (const TRLCustomControl* parent = ParentControl()) {
             return parent->Font();

@@ -171,6 +171,14 @@ int Scale(int units, int pixelSize, int unitsPerEm) {
     return (2 * units * pixelSize + unitsPerEm) / (2 * unitsPerEm);
 }
 
+int Width(const Face& face, int px, const QString& text) {
+    int width = 0;
+    for (const QChar ch : text) {
+        width += Scale(face.advance[ch.unicode()], px, face.unitsPerEm);
+    }
+    return width;
+}
+
 } // namespace
 
 namespace TextMetrics {
@@ -197,13 +205,7 @@ int UnitsPerEm(const QString& faceName, std::uint8_t style) {
 }
 
 int TextWidthAt(const TRLFont& font, int pixelSize, const QString& text) {
-    const Face& face = FaceFor(font.Name, font.Style);
-    const int px = std::abs(pixelSize);
-    int width = 0;
-    for (const QChar ch : text) {
-        width += Scale(face.advance[ch.unicode()], px, face.unitsPerEm);
-    }
-    return width;
+    return Width(FaceFor(font.Name, font.Style), std::abs(pixelSize), text);
 }
 
 int AscentAt(const TRLFont& font, int pixelSize) {
@@ -236,11 +238,14 @@ int TextHeight(const TRLFont& font) {
 
 int TextWidthWithSpace(const TRLFont& font, const QString& text) {
     // Widths add up character by character.
-    return TextWidth(font, text) + TextWidth(font, QStringLiteral(" "));
+    const Face& face = FaceFor(font.Name, font.Style);
+    const int px = std::abs(font.PixelSize());
+    return Width(face, px, text) + Scale(face.advance[u' '], px, face.unitsPerEm);
 }
 
 int HalfSpace(const TRLFont& font) {
-    return TextWidth(font, QStringLiteral(" ")) / 2;
+    const Face& face = FaceFor(font.Name, font.Style);
+    return Scale(face.advance[u' '], std::abs(font.PixelSize()), face.unitsPerEm) / 2;
 }
 
 } // namespace TextMetrics
