@@ -57,7 +57,35 @@ TRLXLSRow* TRLXLSWorksheet::FindRow(int index, bool create) {
     return &rows_.back();
 }
 
-std::uint64_t TRLXLSWorksheet::CellKey(int col, int row) {
+TRLXLSRange* TRLXLSWorksheet::CellOwner(int col, int row) const {
+    if (col >= 0 && row >= 0) {
+        const auto r = static_cast<std::size_t>(row);
+        const auto c = static_cast<std::size_t>(col);
+        return r < grid_.size() && c < grid_[r].size() ? grid_[r][c] : nullptr;
+    }
+    const auto found = outside_.find(OutsideKey(col, row));
+    return found != outside_.end() ? found->second : nullptr;
+}
+
+void TRLXLSWorksheet::SetCellOwner(int col, int row, TRLXLSRange* owner) {
+    if (col >= 0 && row >= 0) {
+        const auto r = static_cast<std::size_t>(row);
+        const auto c = static_cast<std::size_t>(col);
+        if (r >= grid_.size()) {
+            grid_.resize(r + 1);
+        }
+        if (c >= grid_[r].size()) {
+            grid_[r].resize(c + 1, nullptr);
+        }
+        grid_[r][c] = owner;
+    } else if (owner) {
+        outside_[OutsideKey(col, row)] = owner;
+    } else {
+        outside_.erase(OutsideKey(col, row));
+    }
+}
+
+std::uint64_t TRLXLSWorksheet::OutsideKey(int col, int row) {
     return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) |
            static_cast<std::uint32_t>(col);
 }
@@ -69,10 +97,9 @@ TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom
     std::vector<TRLXLSRange*> met;
     for (int row = top; row <= bottom; ++row) {
         for (int col = left; col <= right; ++col) {
-            const auto found = cells_.find(CellKey(col, row));
-            if (found != cells_.end() &&
-                std::find(met.begin(), met.end(), found->second) == met.end()) {
-                met.push_back(found->second);
+            TRLXLSRange* owner = CellOwner(col, row);
+            if (owner && std::find(met.begin(), met.end(), owner) == met.end()) {
+                met.push_back(owner);
             }
         }
     }
@@ -104,11 +131,7 @@ TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom
 void TRLXLSWorksheet::SetCells(const TRLXLSRange& range, TRLXLSRange* owner) {
     for (int row = range.Top; row <= range.Bottom; ++row) {
         for (int col = range.Left; col <= range.Right; ++col) {
-            if (owner) {
-                cells_[CellKey(col, row)] = owner;
-            } else {
-                cells_.erase(CellKey(col, row));
-            }
+            SetCellOwner(col, row, owner);
         }
     }
 }

@@ -132,7 +132,10 @@ public:
 private:
     void WidenCols(int first, int last);
     void WidenRows(int first, int last);
-    static std::uint64_t CellKey(int col, int row);
+    // The range a cell belongs to, if any.
+    TRLXLSRange* CellOwner(int col, int row) const;
+    void SetCellOwner(int col, int row, TRLXLSRange* owner);
+    static std::uint64_t OutsideKey(int col, int row);
     // Enters the range's cells as owned by owner, or removes them for none.
     void SetCells(const TRLXLSRange& range, TRLXLSRange* owner);
 
@@ -140,7 +143,10 @@ private:
     QString name_;
     QString folded_;
     std::vector<std::unique_ptr<TRLXLSRange>> ranges_;
-    std::unordered_map<std::uint64_t, TRLXLSRange*> cells_;
+    // The owner of each cell: rows of columns, and the few cells of negative
+    // numbers apart.
+    std::vector<std::vector<TRLXLSRange*>> grid_;
+    std::unordered_map<std::uint64_t, TRLXLSRange*> outside_;
     std::vector<TRLXLSCol> cols_;
     std::vector<TRLXLSRow> rows_;
 };
