@@ -171,10 +171,39 @@ int Scale(int units, int pixelSize, int unitsPerEm) {
     return (2 * units * pixelSize + unitsPerEm) / (2 * unitsPerEm);
 }
 
+// The scaled advances of the first 256 characters at one pixel size: texts
+// are measured character by character, and a division each is the bulk of it.
+struct ScaledWidths {
+    const Face* face = nullptr;
+    int px = 0;
+    std::array<int, 256> width{};
+};
+
+const ScaledWidths& WidthsFor(const Face& face, int px) {
+    thread_local std::array<ScaledWidths, 4> recent;
+    thread_local std::size_t next = 0;
+    for (const ScaledWidths& w : recent) {
+        if (w.face == &face && w.px == px) {
+            return w;
+        }
+    }
+    ScaledWidths& w = recent[next];
+    next = (next + 1) % recent.size();
+    w.face = &face;
+    w.px = px;
+    for (std::size_t c = 0; c < w.width.size(); ++c) {
+        w.width[c] = Scale(face.advance[c], px, face.unitsPerEm);
+    }
+    return w;
+}
+
 int Width(const Face& face, int px, const QString& text) {
+    const ScaledWidths& scaled = WidthsFor(face, px);
     int width = 0;
     for (const QChar ch : text) {
-        width += Scale(face.advance[ch.unicode()], px, face.unitsPerEm);
+        const char16_t c = ch.unicode();
+        width +=
+            c < scaled.width.size() ? scaled.width[c] : Scale(face.advance[c], px, face.unitsPerEm);
     }
     return width;
 }
