@@ -71,11 +71,12 @@ void TRLXLSWorksheet::SetCellOwner(int col, int row, TRLXLSRange* owner) {
     if (col >= 0 && row >= 0) {
         const auto r = static_cast<std::size_t>(row);
         const auto c = static_cast<std::size_t>(col);
+        // Grown by doubling: cells arrive column by column and row by row.
         if (r >= grid_.size()) {
-            grid_.resize(r + 1);
+            grid_.resize(std::max(r + 1, 2 * grid_.size()));
         }
         if (c >= grid_[r].size()) {
-            grid_[r].resize(c + 1, nullptr);
+            grid_[r].resize(std::max<std::size_t>(c + 1, 2 * grid_[r].size()), nullptr);
         }
         grid_[r][c] = owner;
     } else if (owner) {
