@@ -402,7 +402,11 @@ IBCell TIBQuery::CellAt(int column) const {
 
 TField* TIBQuery::FindField(const QString& name) const {
     for (TIBField* f : fields_) {
-        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0) {
+        // Names that differ in length never match, whatever their case;
+        // printing looks fields up by name for every value it shows.
+        const QString& fieldName = f->Name();
+        if (fieldName.size() == name.size() &&
+            (fieldName == name || fieldName.compare(name, Qt::CaseInsensitive) == 0)) {
             return f;
         }
     }

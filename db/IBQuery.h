@@ -34,6 +34,7 @@ public:
     TIBField(TIBQuery& owner, QString name, Kind kind)
         : owner_(owner), name_(std::move(name)), kind_(kind) {}
     QString FieldName() const override { return name_; }
+    const QString& Name() const { return name_; }
     bool IsNull() const override;
     QString AsString() const override;
     // With a display format: numbers and dates through it; without: the

@@ -3,6 +3,7 @@
 #include "IBError.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -135,6 +136,14 @@ IBStatement::~IBStatement() {
 }
 
 void IBStatement::SetText(const QString& sql, bool paramCheck) {
+    if (prepared_ && sql == sql_ && paramCheck == paramCheck_) {
+        // The same statement again (a page header reading the same row on
+        // every page): the server keeps its prepared form, and only the
+        // parameter values start afresh.
+        params_.assign(std::max(paramNames_.size(), static_cast<std::size_t>(in_.get()->sqld)),
+                       IBParamValue{});
+        return;
+    }
     sql_ = sql;
     paramCheck_ = paramCheck;
     prepared_ = false;
@@ -214,6 +223,12 @@ void IBStatement::Describe() {
     if (params_.size() < static_cast<std::size_t>(in_.get()->sqld)) {
         params_.resize(static_cast<std::size_t>(in_.get()->sqld));
     }
+    // Binding rewrites the descriptors; every execution starts from these.
+    described_.clear();
+    for (int i = 0; i < in_.get()->sqld; ++i) {
+        const XSQLVAR& v = in_.get()->sqlvar[i];
+        described_.push_back({v.sqltype, v.sqlscale, v.sqlsubtype, v.sqllen});
+    }
 }
 
 void IBStatement::Layout() {
@@ -272,6 +287,11 @@ void IBStatement::BindParams(std::vector<QByteArray>& texts) {
     texts.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         XSQLVAR& v = da->sqlvar[i];
+        const InputType& type = described_[static_cast<std::size_t>(i)];
+        v.sqltype = type.sqltype;
+        v.sqlscale = type.sqlscale;
+        v.sqlsubtype = type.sqlsubtype;
+        v.sqllen = type.sqllen;
         char* slot = inBuffer_.get() + i * 16;
         auto* ind = reinterpret_cast<ISC_SHORT*>(slot + 8);
         const IBParamValue& p = params_[static_cast<std::size_t>(i)];

@@ -49,8 +49,9 @@ public:
     IBStatement(const IBStatement&) = delete;
     IBStatement& operator=(const IBStatement&) = delete;
 
-    // A new text discards the prepared form and the parameter values; an open
-    // cursor stays open (the caller decides when it closes).
+    // A new text discards the prepared form and the parameter values; the
+    // text already prepared keeps its prepared form and clears the values.
+    // An open cursor stays open (the caller decides when it closes).
     void SetText(const QString& sql, bool paramCheck);
     const QString& Text() const { return sql_; }
     std::vector<IBParamValue>& Params() { return params_; }
@@ -105,6 +106,14 @@ private:
 
     IBSqlDa out_;
     IBSqlDa in_;
+    // The parameters' types as the server described them.
+    struct InputType {
+        ISC_SHORT sqltype;
+        ISC_SHORT sqlscale;
+        ISC_SHORT sqlsubtype;
+        ISC_SHORT sqllen;
+    };
+    std::vector<InputType> described_;
     std::vector<IBColumn> columns_;
     std::unique_ptr<char[]> row_;
     int rowSize_ = 0;

@@ -105,10 +105,10 @@ void SetCellValue(TRLXLSRange& range, const QString& text, bool findNumbers,
 TRLXLSPage PageTexts(const TRLGraphicSurface& page) {
     TRLXLSPage out;
     for (int i = 0; i < page.ObjectCount(); ++i) {
-        const auto* text = dynamic_cast<const TRLTextObject*>(page.Objects(i));
-        if (!text) {
+        if (page.Objects(i)->Kind() != TRLGraphicObjectKind::Text) {
             continue;
         }
+        const auto* text = static_cast<const TRLTextObject*>(page.Objects(i));
         TRLXLSPageText t;
         t.Text = page.ExpandMacros(text->Text);
         if (t.Text.isEmpty()) {

@@ -57,19 +57,64 @@ TRLXLSRow* TRLXLSWorksheet::FindRow(int index, bool create) {
     return &rows_.back();
 }
 
-TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom) {
-    auto overlaps = [&](const std::unique_ptr<TRLXLSRange>& r) {
-        return r->Left <= right && left <= r->Right && r->Top <= bottom && top <= r->Bottom;
-    };
-    bool anyOverlap = false;
-    for (auto& r : ranges_) {
-        if (r->Left == left && r->Top == top && r->Right == right && r->Bottom == bottom) {
-            return r.get();
-        }
-        anyOverlap = anyOverlap || overlaps(r);
+TRLXLSRange* TRLXLSWorksheet::CellOwner(int col, int row) const {
+    if (col >= 0 && row >= 0) {
+        const auto r = static_cast<std::size_t>(row);
+        const auto c = static_cast<std::size_t>(col);
+        return r < grid_.size() && c < grid_[r].size() ? grid_[r][c] : nullptr;
     }
-    if (anyOverlap) {
-        std::erase_if(ranges_, overlaps);
+    const auto found = outside_.find(OutsideKey(col, row));
+    return found != outside_.end() ? found->second : nullptr;
+}
+
+void TRLXLSWorksheet::SetCellOwner(int col, int row, TRLXLSRange* owner) {
+    if (col >= 0 && row >= 0) {
+        const auto r = static_cast<std::size_t>(row);
+        const auto c = static_cast<std::size_t>(col);
+        // Grown by doubling: cells arrive column by column and row by row.
+        if (r >= grid_.size()) {
+            grid_.resize(std::max(r + 1, 2 * grid_.size()));
+        }
+        if (c >= grid_[r].size()) {
+            grid_[r].resize(std::max<std::size_t>(c + 1, 2 * grid_[r].size()), nullptr);
+        }
+        grid_[r][c] = owner;
+    } else if (owner) {
+        outside_[OutsideKey(col, row)] = owner;
+    } else {
+        outside_.erase(OutsideKey(col, row));
+    }
+}
+
+std::uint64_t TRLXLSWorksheet::OutsideKey(int col, int row) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) |
+           static_cast<std::uint32_t>(col);
+}
+
+// Ranges never share a cell (a new one first removes those it overlaps), so
+// each cell names at most one range and the cells of a rectangle tell which
+// ranges meet it, however many a sheet holds.
+TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom) {
+    std::vector<TRLXLSRange*> met;
+    for (int row = top; row <= bottom; ++row) {
+        for (int col = left; col <= right; ++col) {
+            TRLXLSRange* owner = CellOwner(col, row);
+            if (owner && std::find(met.begin(), met.end(), owner) == met.end()) {
+                met.push_back(owner);
+            }
+        }
+    }
+    if (met.size() == 1 && met[0]->Left == left && met[0]->Top == top && met[0]->Right == right &&
+        met[0]->Bottom == bottom) {
+        return met[0];
+    }
+    for (TRLXLSRange* r : met) {
+        SetCells(*r, nullptr);
+    }
+    if (!met.empty()) {
+        std::erase_if(ranges_, [&](const std::unique_ptr<TRLXLSRange>& r) {
+            return std::find(met.begin(), met.end(), r.get()) != met.end();
+        });
     }
     auto range = std::make_unique<TRLXLSRange>();
     range->Worksheet = this;
@@ -77,10 +122,19 @@ TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom
     range->Top = top;
     range->Right = right;
     range->Bottom = bottom;
+    SetCells(*range, range.get());
     ranges_.push_back(std::move(range));
     WidenCols(left, right);
     WidenRows(top, bottom);
     return ranges_.back().get();
+}
+
+void TRLXLSWorksheet::SetCells(const TRLXLSRange& range, TRLXLSRange* owner) {
+    for (int row = range.Top; row <= range.Bottom; ++row) {
+        for (int col = range.Left; col <= range.Right; ++col) {
+            SetCellOwner(col, row, owner);
+        }
+    }
 }
 
 TRLXLSWorksheet* TRLXLSWorkbook::SheetByName(const QString& name) const {

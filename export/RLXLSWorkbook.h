@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 struct TRLXLSColor {
@@ -121,7 +122,7 @@ public:
 
     // The range with exactly this rectangle, or a new one after every range
     // sharing a cell with it has been deleted: a later text overwrites
-    // earlier ones it overlaps.
+    // earlier ones it overlaps. A range keeps the rectangle it was made with.
     TRLXLSRange* FindRange(int left, int top, int right, int bottom);
 
     const std::vector<std::unique_ptr<TRLXLSRange>>& Ranges() const { return ranges_; }
@@ -131,11 +132,21 @@ public:
 private:
     void WidenCols(int first, int last);
     void WidenRows(int first, int last);
+    // The range a cell belongs to, if any.
+    TRLXLSRange* CellOwner(int col, int row) const;
+    void SetCellOwner(int col, int row, TRLXLSRange* owner);
+    static std::uint64_t OutsideKey(int col, int row);
+    // Enters the range's cells as owned by owner, or removes them for none.
+    void SetCells(const TRLXLSRange& range, TRLXLSRange* owner);
 
     TRLXLSWorkbook* workbook_;
     QString name_;
     QString folded_;
     std::vector<std::unique_ptr<TRLXLSRange>> ranges_;
+    // The owner of each cell: rows of columns, and the few cells of negative
+    // numbers apart.
+    std::vector<std::vector<TRLXLSRange*>> grid_;
+    std::unordered_map<std::uint64_t, TRLXLSRange*> outside_;
     std::vector<TRLXLSCol> cols_;
     std::vector<TRLXLSRow> rows_;
 };

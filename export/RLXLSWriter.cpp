@@ -78,29 +78,38 @@ private:
     std::vector<std::size_t> sheetOffsetFields_;
 };
 
-template <class T> std::size_t IndexOrAppend(std::vector<const T*>& list, const T& item) {
+// The list holds distinct items, so the one found last, tried first, is the
+// only match when it matches; neighbouring cells mostly share their font.
+template <class T>
+std::size_t IndexOrAppend(std::vector<const T*>& list, const T& item, std::size_t& last) {
+    if (last < list.size() && *list[last] == item) {
+        return last;
+    }
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (*list[i] == item) {
-            return i;
+            return last = i;
         }
     }
     list.push_back(&item);
-    return list.size() - 1;
+    return last = list.size() - 1;
 }
 
 void StreamBuilder::Collect() {
     const TRLXLSFont defaultFont;
+    std::size_t lastFont = 0;
+    std::size_t lastFormat = 0;
     for (const auto& sheet : wb_.Sheets()) {
         auto& refs = refs_.emplace_back(sheet->Ranges().size());
         for (std::size_t i = 0; i < sheet->Ranges().size(); ++i) {
             const TRLXLSRange& r = *sheet->Ranges()[i];
             // The four default fonts stand first; font index 4 does not exist.
             const std::size_t pos =
-                r.Font == defaultFont ? 0 : DefaultFontCount + IndexOrAppend(fonts_, r.Font);
+                r.Font == defaultFont ? 0
+                                      : DefaultFontCount + IndexOrAppend(fonts_, r.Font, lastFont);
             refs[i].Font = static_cast<std::uint16_t>(pos + 1);
             if (!r.NumberFormat.isEmpty()) {
                 refs[i].Format = static_cast<std::uint16_t>(
-                    FirstUserFormat + IndexOrAppend(formats_, r.NumberFormat));
+                    FirstUserFormat + IndexOrAppend(formats_, r.NumberFormat, lastFormat));
             }
             if (r.ValueKind == vkText) {
                 refs[i].Sst = static_cast<std::uint32_t>(strings_.size());
@@ -180,18 +189,22 @@ void StreamBuilder::WriteFontsFormatsXFs() {
         WriteFormat(w_, static_cast<std::uint16_t>(FirstUserFormat + i), *formats_[i]);
     }
     WriteStyleXFs(w_);
-    xfs_.push_back({}); // the default cell XF, written with the style XFs
+    xfs_.push_back({});   // the default cell XF, written with the style XFs
+    std::size_t last = 0; // the cell XFs after the default are distinct, as fonts are
     for (std::size_t s = 0; s < wb_.Sheets().size(); ++s) {
         const auto& ranges = wb_.Sheets()[s]->Ranges();
         for (std::size_t i = 0; i < ranges.size(); ++i) {
             RangeRefs& refs = refs_[s][i];
             const XFBytes xf = RangeXF(*ranges[i], refs.Font, refs.Format, palette_);
-            auto found = std::find(xfs_.begin() + 1, xfs_.end(), xf);
-            if (found == xfs_.end()) {
-                WriteXF(w_, xf);
-                found = xfs_.insert(xfs_.end(), xf);
+            if (last == 0 || !(xfs_[last] == xf)) {
+                auto found = std::find(xfs_.begin() + 1, xfs_.end(), xf);
+                if (found == xfs_.end()) {
+                    WriteXF(w_, xf);
+                    found = xfs_.insert(xfs_.end(), xf);
+                }
+                last = static_cast<std::size_t>(found - xfs_.begin());
             }
-            refs.XF = static_cast<std::uint16_t>(FirstCellXF + (found - xfs_.begin()));
+            refs.XF = static_cast<std::uint16_t>(FirstCellXF + last);
         }
     }
 }

@@ -35,10 +35,18 @@ int FromUnicode(char16_t ch) noexcept {
 }
 
 QString Decode(const char* bytes, std::size_t length) {
+    // Every byte through one table: pages and rows hold a great many texts.
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            t[static_cast<std::size_t>(b)] = ToUnicode(static_cast<unsigned char>(b));
+        }
+        return t;
+    }();
     QString text(static_cast<qsizetype>(length), Qt::Uninitialized);
     QChar* out = text.data();
     for (std::size_t i = 0; i < length; ++i) {
-        out[i] = QChar(ToUnicode(static_cast<unsigned char>(bytes[i])));
+        out[i] = QChar(table[static_cast<unsigned char>(bytes[i])]);
     }
     return text;
 }

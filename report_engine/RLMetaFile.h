@@ -368,6 +368,9 @@ public:
     // Copies the objects of the source rectangle, scaled and shifted into
     // the target rectangle, inside a clip to the target.
     void CopyArea(const TRect& target, const TRLGraphicSurface& source, const TRect& sourceRect);
+    // The same, moving the objects copied: the source keeps only those
+    // outside the source rectangle. For a surface that is cleared after.
+    void MoveArea(const TRect& target, TRLGraphicSurface& source, const TRect& sourceRect);
     // Copies every object of the source shifted by dx, dy, unclipped.
     void Paste(int dx, int dy, const TRLGraphicSurface& source);
     // The same, moving the objects: the source is left empty. For a
@@ -387,6 +390,9 @@ public:
     // Raises "File is corrupted!" on a bad signature or truncated data.
     void LoadFromStream(TRLStreamReader& in);
     void LoadFromBytes(const QByteArray& bytes);
+    // Reads a surface stream through as LoadFromBytes does, raising the same
+    // error where it would, without building the page.
+    static void CheckBytes(const QByteArray& bytes);
 
     // A meta font record for the given font, its face entered in FontNames.
     TRLMetaFont MetaFont(const TRLFont& font);

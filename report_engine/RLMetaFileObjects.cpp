@@ -303,12 +303,24 @@ QByteArray TRLImageObject::EncodeImage(const QImage& image) {
     if (image.isNull()) {
         return QByteArrayLiteral("NIL");
     }
+    // A page header draws the same logo on every page: the bitmap of the
+    // image last encoded on this thread is kept. The key names the image's
+    // contents and changes whenever the image does.
+    struct Last {
+        qint64 key = 0;
+        QByteArray data;
+    };
+    thread_local Last last;
+    if (!last.data.isEmpty() && last.key == image.cacheKey()) {
+        return last.data;
+    }
     QByteArray bitmap;
     QBuffer buffer(&bitmap);
     buffer.open(QIODevice::WriteOnly);
     // Pictures of any kind are stored as Windows bitmaps.
     image.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP");
-    return QByteArrayLiteral("BMP") + bitmap;
+    last = {image.cacheKey(), QByteArrayLiteral("BMP") + bitmap};
+    return last.data;
 }
 
 void TRLImageObject::SaveData(TRLStreamWriter& out) const {

@@ -90,13 +90,12 @@ bool ReadAll(int fd, char* data, std::size_t size, off_t at) {
     return true;
 }
 
-QByteArray LengthPrefixed(const QByteArray& stream) {
-    QByteArray record;
-    record.reserve(stream.size() + 4);
-    TRLStreamWriter out(record);
+// The int32 length that stands before a surface stream in a record.
+QByteArray LengthOf(const QByteArray& stream) {
+    QByteArray head;
+    TRLStreamWriter out(head);
     out.Int32(static_cast<std::int32_t>(stream.size()));
-    out.Bytes(stream);
-    return record;
+    return head;
 }
 
 } // namespace
@@ -133,10 +132,15 @@ struct TRLGraphicStorage::Spool {
     Spool(const Spool&) = delete;
     Spool& operator=(const Spool&) = delete;
 
-    std::int64_t Append(const QByteArray& record) {
+    // Appends a record, its length and then the stream, and answers where
+    // it starts. Written in two parts, so pages are never copied to join them.
+    std::int64_t Append(const QByteArray& stream) {
         const std::int64_t at = end;
-        WriteAll(fd, record.constData(), static_cast<std::size_t>(record.size()), at, path);
-        end += record.size();
+        const QByteArray head = LengthOf(stream);
+        WriteAll(fd, head.constData(), static_cast<std::size_t>(head.size()), at, path);
+        WriteAll(fd, stream.constData(), static_cast<std::size_t>(stream.size()), at + head.size(),
+                 path);
+        end += head.size() + stream.size();
         return at;
     }
     // The surface stream of the record at a position; empty when damaged.
@@ -184,7 +188,7 @@ void TRLGraphicStorage::WritePageLocked(TRLGraphicSurface& surface) {
     if (!spool_) {
         spool_ = std::make_unique<Spool>();
     }
-    const std::int64_t at = spool_->Append(LengthPrefixed(surface.SaveToBytes()));
+    const std::int64_t at = spool_->Append(surface.SaveToBytes());
     const int page = surface.pageIndex_;
     if (page >= 0 && page < static_cast<int>(index_.size())) {
         index_[static_cast<std::size_t>(page)] = at;
@@ -304,9 +308,8 @@ void TRLGraphicStorage::SaveToFile(const QString& fileName) {
         pos.Int32(static_cast<std::int32_t>(file.pos()));
         const QByteArray stream = spool_->ReadRecord(index_[i]);
         // A damaged spool page is reported, never saved as a page nobody can read.
-        TRLGraphicSurface check;
-        check.LoadFromBytes(stream);
-        ok = file.write(LengthPrefixed(stream)) >= 0;
+        TRLGraphicSurface::CheckBytes(stream);
+        ok = file.write(LengthOf(stream)) == 4 && file.write(stream) == stream.size();
     }
     ok = ok && file.seek(table) && file.write(positions) == positions.size();
     if (!ok || !file.flush()) {
@@ -344,12 +347,11 @@ void TRLGraphicStorage::LoadFromFile(const QString& fileName) {
             TRLStreamReader record(reinterpret_cast<const char*>(data), size);
             record.Skip(p);
             const QByteArray stream = record.Bytes(record.Int32());
-            TRLGraphicSurface check; // every page must read back before it is taken
-            check.LoadFromBytes(stream);
+            TRLGraphicSurface::CheckBytes(stream); // every page must read back before it is taken
             if (!spool_) {
                 spool_ = std::make_unique<Spool>();
             }
-            index_.push_back(spool_->Append(LengthPrefixed(stream)));
+            index_.push_back(spool_->Append(stream));
         }
     } catch (const Exception&) {
         ClearLocked();

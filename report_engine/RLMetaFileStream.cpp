@@ -2,68 +2,42 @@
 
 #include "Win1252.h"
 
+#include <algorithm>
 #include <cstring>
 
 QString FileCorruptedText() {
     return QStringLiteral("File is corrupted!");
 }
 
-// Whole values are appended at once: pages hold thousands of them.
-void TRLStreamWriter::Int16(std::uint16_t value) {
-    const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-    buffer_.append(bytes, 2);
-}
-
-void TRLStreamWriter::Int32(std::int32_t value) {
-    const auto u = static_cast<std::uint32_t>(value);
-    const char bytes[4] = {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
-                           static_cast<char>((u >> 16) & 0xFF), static_cast<char>(u >> 24)};
-    buffer_.append(bytes, 4);
+void TRLStreamWriter::Reserve(qsizetype size) {
+    buffer_.reserve(std::max(size, 2 * buffer_.capacity() + 64));
 }
 
 void TRLStreamWriter::String(const QString& text) {
-    const QByteArray bytes = Win1252::Encode(text);
-    Int32(static_cast<std::int32_t>(bytes.size()));
-    Bytes(bytes);
-}
-
-void TRLStreamWriter::Color(TRLColor color) {
-    const char bytes[3] = {static_cast<char>(color.Red), static_cast<char>(color.Green),
-                           static_cast<char>(color.Blue)};
-    buffer_.append(bytes, 3);
+    const qsizetype n = text.size();
+    Int32(static_cast<std::int32_t>(n));
+    if (n == 0) {
+        return;
+    }
+    char* out = Room(n);
+    const QChar* in = text.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t ch = in[i].unicode();
+        const int b = ch < 0x80 ? ch : Win1252::FromUnicode(ch);
+        out[i] = static_cast<char>(b < 0 ? '?' : b);
+    }
 }
 
 void TRLStreamWriter::PatchInt32(qsizetype at, std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);
+    char* p = buffer_.data() + at;
     for (int i = 0; i < 4; ++i) {
-        buffer_[at + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
+        p[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
     }
 }
 
-void TRLStreamReader::Need(qsizetype count) const {
-    if (count < 0 || count > size_ - pos_) {
-        throw Exception(FileCorruptedText());
-    }
-}
-
-std::uint8_t TRLStreamReader::Byte() {
-    Need(1);
-    return static_cast<std::uint8_t>(data_[pos_++]);
-}
-
-std::uint16_t TRLStreamReader::Int16() {
-    const std::uint16_t low = Byte();
-    return static_cast<std::uint16_t>(low | (Byte() << 8));
-}
-
-std::int32_t TRLStreamReader::Int32() {
-    Need(4);
-    std::uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) {
-        u |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(data_[pos_ + i])) << (8 * i);
-    }
-    pos_ += 4;
-    return static_cast<std::int32_t>(u);
+void TRLStreamReader::Corrupted() {
+    throw Exception(FileCorruptedText());
 }
 
 QByteArray TRLStreamReader::Bytes(qsizetype count) {
@@ -79,14 +53,6 @@ QString TRLStreamReader::String() {
     const QString text = Win1252::Decode(data_ + pos_, static_cast<std::size_t>(length));
     pos_ += length;
     return text;
-}
-
-TRLColor TRLStreamReader::Color() {
-    TRLColor c;
-    c.Red = Byte();
-    c.Green = Byte();
-    c.Blue = Byte();
-    return c;
 }
 
 void TRLStreamReader::Signature(const char* expected) {

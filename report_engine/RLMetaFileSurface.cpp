@@ -110,12 +110,17 @@ void TRLGraphicSurface::SetHeight(int height) {
 }
 
 int TRLGraphicSurface::FontIndex(const QString& faceName) {
-    qsizetype i = fontNames_.indexOf(faceName);
-    if (i < 0) {
-        fontNames_.append(faceName);
-        i = fontNames_.size() - 1;
+    // Names are mostly copies of one another: the same characters in memory
+    // are the same name without comparing them.
+    for (qsizetype i = 0; i < fontNames_.size(); ++i) {
+        const QString& name = fontNames_.at(i);
+        if ((name.constData() == faceName.constData() && name.size() == faceName.size()) ||
+            name == faceName) {
+            return static_cast<int>(i);
+        }
     }
-    return static_cast<int>(i);
+    fontNames_.append(faceName);
+    return static_cast<int>(fontNames_.size() - 1);
 }
 
 TRLMetaFont TRLGraphicSurface::MetaFont(const TRLFont& font) {
@@ -337,6 +342,30 @@ void TRLGraphicSurface::CopyArea(const TRect& target, const TRLGraphicSurface& s
     CopyObjectsFrom(source, t, &sourceRect);
 }
 
+void TRLGraphicSurface::MoveArea(const TRect& target, TRLGraphicSurface& source,
+                                 const TRect& sourceRect) {
+    TRLTransform t;
+    t.ScaleX = sourceRect.Width() != 0 ? double(target.Width()) / sourceRect.Width() : 1.0;
+    t.ScaleY = sourceRect.Height() != 0 ? double(target.Height()) / sourceRect.Height() : 1.0;
+    t.DX = target.Left - RoundHalfEven(sourceRect.Left * t.ScaleX);
+    t.DY = target.Top - RoundHalfEven(sourceRect.Top * t.ScaleY);
+    ClipGuard clip(*this, target);
+    auto& from = source.objects_;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        if (!Meets(from[i]->BoundsRect, sourceRect)) {
+            from[kept++] = std::move(from[i]);
+            continue;
+        }
+        std::unique_ptr<TRLGraphicObject> object = std::move(from[i]);
+        object->Transform(t);
+        Open();
+        AdoptObject(std::move(object), source);
+    }
+    from.resize(kept);
+    source.modified_ = true;
+}
+
 void TRLGraphicSurface::Paste(int dx, int dy, const TRLGraphicSurface& source) {
     TRLTransform t;
     t.DX = dx;
@@ -367,6 +396,9 @@ TRLBreakPoint TRLGraphicSurface::FindBreak(int y) const {
 }
 
 QString TRLGraphicSurface::ExpandMacros(const QString& text) const {
+    if (!text.contains(QLatin1Char('{'))) {
+        return text; // nothing to expand: most texts
+    }
     QString result;
     qsizetype pos = 0;
     while (pos < text.size()) {
@@ -441,12 +473,12 @@ void TRLGraphicSurface::LoadFromStream(TRLStreamReader& in) {
     for (std::int32_t n = in.Int32(); n > 0; --n) {
         const std::uint8_t code = in.Byte();
         const std::int32_t size = in.Int32();
-        const QByteArray payload = in.Bytes(size);
+        const char* payload = in.Take(size);
         auto object = MakeObject(code);
         if (!object) {
             continue; // a kind this version does not know: skipped by its size
         }
-        TRLStreamReader data(payload);
+        TRLStreamReader data(payload, size);
         object->LoadData(data);
         AddObject(std::move(object));
     }
@@ -456,4 +488,33 @@ void TRLGraphicSurface::LoadFromStream(TRLStreamReader& in) {
 void TRLGraphicSurface::LoadFromBytes(const QByteArray& bytes) {
     TRLStreamReader in(bytes);
     LoadFromStream(in);
+}
+
+void TRLGraphicSurface::CheckBytes(const QByteArray& bytes) {
+    TRLStreamReader in(bytes);
+    in.Signature(SurfaceSignature);
+    in.Int32();                            // width
+    in.Int32();                            // height
+    for (int list = 0; list < 2; ++list) { // macros, font names
+        for (std::int32_t n = in.Int32(); n > 0; --n) {
+            in.Skip(in.Int32());
+        }
+    }
+    // Each payload is read by its kind's own LoadData, into one object of
+    // each kind that is used over and over.
+    std::unique_ptr<TRLGraphicObject> scratch[256];
+    for (std::int32_t n = in.Int32(); n > 0; --n) {
+        const std::uint8_t code = in.Byte();
+        const std::int32_t size = in.Int32();
+        const char* payload = in.Take(size);
+        std::unique_ptr<TRLGraphicObject>& object = scratch[code];
+        if (!object) {
+            object = MakeObject(code);
+            if (!object) {
+                continue;
+            }
+        }
+        TRLStreamReader data(payload, size);
+        object->LoadData(data);
+    }
 }

@@ -315,7 +315,7 @@ public:
     bool Transparent() const { return transparent_; }
     virtual void SetTransparent(bool value);
     // The font taken from the parent while ParentFont is set.
-    TRLFont Font() const;
+    const TRLFont& Font() const;
     void SetFont(const TRLFont& font);
     bool ParentFont() const { return parentFont_; }
     void SetParentFont(bool value) { parentFont_ = value; }

@@ -182,7 +182,7 @@ void TRLCustomControl::SetTransparent(bool value) {
     }
 }
 
-TRLFont TRLCustomControl::Font() const {
+const TRLFont& TRLCustomControl::Font() const {
     if (parentFont_) {
         if (const TRLCustomControl* parent = ParentControl()) {
             return parent->Font();
@@ -389,8 +389,7 @@ void TRLCustomLabel::CalcSize(int& width, int& height) const {
         return;
     }
     const TRLFont font = Font();
-    width =
-        TextMetrics::TextWidth(font, Caption() + QLatin1Char(' ')) + BorderExtraWidth(*Borders());
+    width = TextMetrics::TextWidthWithSpace(font, Caption()) + BorderExtraWidth(*Borders());
     height = TextMetrics::TextHeight(font) + BorderExtraHeight(*Borders());
 }
 

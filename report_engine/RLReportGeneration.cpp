@@ -97,6 +97,8 @@ private:
     TRLGraphicSurface& ParentSurface(TRLCustomSite* site);
 
     TRLCustomReport& r_;
+    QString stepText_;
+    int stepTextPage_ = 0;
 };
 
 // ---- Prepare
@@ -315,8 +317,12 @@ void TRLReportGenerator::DataNext() {
     r_.advanced_ = true;
     if (r_.progress_) {
         r_.progress_->Step();
-        r_.progress_->SetStepText(Messages().Page + QLatin1Char(' ') +
-                                  QString::number(r_.PageNumber()));
+        // The text changes with the page, not with every record.
+        if (stepTextPage_ != r_.PageNumber() || stepText_.isNull()) {
+            stepTextPage_ = r_.PageNumber();
+            stepText_ = Messages().Page + QLatin1Char(' ') + QString::number(stepTextPage_);
+        }
+        r_.progress_->SetStepText(stepText_);
     }
 }
 
@@ -799,7 +805,13 @@ void TRLReportGenerator::PlaceSlices(TRLCustomBand* band) {
                 band, into, TRect::FromSize(band->Left(), prun.CursorY - offset, width, height));
             into.ResetClipRect();
         }
-        into.CopyArea(target, source, {0, offset, width, offset + slice});
+        if (offset == 0 && slice == height) {
+            // Placed whole: the band's surface is cleared before it draws
+            // again, so its objects can move instead of being copied.
+            into.MoveArea(target, source, {0, 0, width, height});
+        } else {
+            into.CopyArea(target, source, {0, offset, width, offset + slice});
+        }
         offset += slice;
         if (offset < height) {
             prun.CursorY += slice;

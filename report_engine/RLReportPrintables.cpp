@@ -244,7 +244,7 @@ void DrawLabel(const TRLCustomLabel* c, TRLGraphicSurface& s) {
     const TRect r = ClientOf(c, print);
     const TRLFont font = c->Font();
     const QString& text = c->Caption();
-    const int w = TextMetrics::TextWidth(font, text + QLatin1Char(' '));
+    const int w = TextMetrics::TextWidthWithSpace(font, text);
     const int h = TextMetrics::TextHeight(font);
     int x = r.Left;
     if (c->Alignment() == taRightJustify) {

@@ -140,7 +140,11 @@ const Face& FaceFor(const QString& faceName, std::uint8_t style) {
     thread_local std::array<Recent, 4> recent;
     thread_local std::size_t next = 0;
     for (const Recent& r : recent) {
-        if (r.face && r.style == style && r.name == faceName) {
+        // A font's name is mostly a copy of the one asked for last: the same
+        // characters in memory need no comparing.
+        if (r.face && r.style == style &&
+            ((r.name.constData() == faceName.constData() && r.name.size() == faceName.size()) ||
+             r.name == faceName)) {
             return *r.face;
         }
     }
@@ -165,6 +169,43 @@ const Face& LoadedFace(const QString& faceName, std::uint8_t style) {
 // Font units to whole pixels, halves up.
 int Scale(int units, int pixelSize, int unitsPerEm) {
     return (2 * units * pixelSize + unitsPerEm) / (2 * unitsPerEm);
+}
+
+// The scaled advances of the first 256 characters at one pixel size: texts
+// are measured character by character, and a division each is the bulk of it.
+struct ScaledWidths {
+    const Face* face = nullptr;
+    int px = 0;
+    std::array<int, 256> width{};
+};
+
+const ScaledWidths& WidthsFor(const Face& face, int px) {
+    thread_local std::array<ScaledWidths, 4> recent;
+    thread_local std::size_t next = 0;
+    for (const ScaledWidths& w : recent) {
+        if (w.face == &face && w.px == px) {
+            return w;
+        }
+    }
+    ScaledWidths& w = recent[next];
+    next = (next + 1) % recent.size();
+    w.face = &face;
+    w.px = px;
+    for (std::size_t c = 0; c < w.width.size(); ++c) {
+        w.width[c] = Scale(face.advance[c], px, face.unitsPerEm);
+    }
+    return w;
+}
+
+int Width(const Face& face, int px, const QString& text) {
+    const ScaledWidths& scaled = WidthsFor(face, px);
+    int width = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        width +=
+            c < scaled.width.size() ? scaled.width[c] : Scale(face.advance[c], px, face.unitsPerEm);
+    }
+    return width;
 }
 
 } // namespace
@@ -193,13 +234,7 @@ int UnitsPerEm(const QString& faceName, std::uint8_t style) {
 }
 
 int TextWidthAt(const TRLFont& font, int pixelSize, const QString& text) {
-    const Face& face = FaceFor(font.Name, font.Style);
-    const int px = std::abs(pixelSize);
-    int width = 0;
-    for (const QChar ch : text) {
-        width += Scale(face.advance[ch.unicode()], px, face.unitsPerEm);
-    }
-    return width;
+    return Width(FaceFor(font.Name, font.Style), std::abs(pixelSize), text);
 }
 
 int AscentAt(const TRLFont& font, int pixelSize) {
@@ -225,11 +260,21 @@ int Descent(const TRLFont& font) {
 }
 
 int TextHeight(const TRLFont& font) {
-    return Ascent(font) + Descent(font);
+    const Face& face = FaceFor(font.Name, font.Style);
+    const int px = std::abs(font.PixelSize());
+    return Scale(face.winAscent, px, face.unitsPerEm) + Scale(face.winDescent, px, face.unitsPerEm);
+}
+
+int TextWidthWithSpace(const TRLFont& font, const QString& text) {
+    // Widths add up character by character.
+    const Face& face = FaceFor(font.Name, font.Style);
+    const int px = std::abs(font.PixelSize());
+    return Width(face, px, text) + Scale(face.advance[u' '], px, face.unitsPerEm);
 }
 
 int HalfSpace(const TRLFont& font) {
-    return TextWidth(font, QStringLiteral(" ")) / 2;
+    const Face& face = FaceFor(font.Name, font.Style);
+    return Scale(face.advance[u' '], std::abs(font.PixelSize()), face.unitsPerEm) / 2;
 }
 
 } // namespace TextMetrics

@@ -26,6 +26,8 @@ int Ascent(const TRLFont& font);
 int Descent(const TRLFont& font);
 // Half the width of one space, truncated.
 int HalfSpace(const TRLFont& font);
+// Width of the text followed by one space, as labels size their boxes.
+int TextWidthWithSpace(const TRLFont& font, const QString& text);
 
 // The same at an explicit character height in pixels, for drawing on devices
 // of other resolutions or zooms.

@@ -269,6 +269,44 @@ TEST(IBSQLTest, NamedAndPositionalParameters) {
     EXPECT_EQ(sql.Fields(0).AsString(), QStringLiteral(":nadaé"));
 }
 
+TEST(IBSQLTest, TheSameTextAgainKeepsItsPreparedFormButNotItsValues) {
+    Session s;
+    TIBSQL sql;
+    sql.SetDatabase(&s.db);
+    sql.SetTransaction(&s.tr);
+    TIBSQL insert;
+    insert.SetDatabase(&s.db);
+    insert.SetTransaction(&s.tr);
+    const QString count = QStringLiteral("select count(*) from condsel where cond = :c");
+    auto run = [&] {
+        sql.ExecQuery();
+        const int n = sql.Fields(0).AsInteger();
+        sql.Close();
+        return n;
+    };
+    sql.SetSQL(count);
+    sql.ParamByName(QStringLiteral("c")).SetAsString(QStringLiteral("424243"));
+    EXPECT_EQ(run(), 0);
+    insert.SetSQL(QStringLiteral("insert into condsel (cond, sel) values (424243, 'S')"));
+    insert.ExecQuery();
+
+    sql.SetSQL(count);
+    EXPECT_TRUE(sql.Prepared());
+    EXPECT_EQ(run(), 0); // the value set before is gone: cond = null matches nothing
+    sql.SetSQL(count);
+    sql.ParamByName(QStringLiteral("c")).SetAsInteger(424243);
+    EXPECT_EQ(run(), 1); // and the row added meanwhile is seen
+    sql.SetSQL(count);
+    sql.ParamByName(QStringLiteral("c")).SetAsString(QStringLiteral("424243"));
+    EXPECT_EQ(run(), 1);
+
+    sql.SetSQL(count + QStringLiteral(" and sel = 'N'"));
+    EXPECT_FALSE(sql.Prepared());
+    sql.ParamByName(QStringLiteral("c")).SetAsInteger(424243);
+    EXPECT_EQ(run(), 0);
+    s.tr.Rollback();
+}
+
 TEST(IBSQLTest, AccentedTextAndDatesRoundTripThroughTheServer) {
     Session s;
     TIBSQL sql;
