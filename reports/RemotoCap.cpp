@@ -130,6 +130,7 @@ void TFRemotoCap::CreateDetail() {
 }
 
 void TFRemotoCap::ImprimeCompromissados() {
+    condName_ = ReportParts::TCondNameOnce();
     Transa.SetActive(false);
     Transa.SetActive(true);
     Query.Close();
@@ -147,7 +148,7 @@ void TFRemotoCap::RL1BeforePrint(TRLCustomControl*, bool&) {
 }
 
 void TFRemotoCap::RLBand1BeforePrint(TRLCustomControl*, bool&) {
-    RLLabel2->SetCaption(CondName(SQL, DM->CondLogado));
+    RLLabel2->SetCaption(condName_.Get(SQL, DM->CondLogado));
 }
 
 void TFRemotoCap::RLGroup1BeforePrint(TRLCustomControl*, bool&) {

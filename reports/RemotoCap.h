@@ -6,6 +6,7 @@
 #include "IBQuery.h"
 #include "IBSQL.h"
 #include "RLReport.h"
+#include "ReportParts.h"
 
 #include <QObject>
 #include <cstdint>
@@ -71,6 +72,8 @@ public:
 
 private:
     void CreateReport();
+    // Read on the run's first page, in the run's own transaction.
+    ReportParts::TCondNameOnce condName_;
     void CreateDetail();
 };
 

@@ -124,6 +124,7 @@ void TFRemotoInad::CreateReport() {
 }
 
 void TFRemotoInad::ImprimeInadimplencia() {
+    condName_ = ReportParts::TCondNameOnce();
     Transa.SetActive(false);
     Transa.SetActive(true);
     Query.Close();
@@ -143,7 +144,7 @@ void TFRemotoInad::RL1BeforePrint(TRLCustomControl*, bool&) {
 }
 
 void TFRemotoInad::RLBand1BeforePrint(TRLCustomControl*, bool&) {
-    RLLabel2->SetCaption(CondName(SQL, DM->CondLogado));
+    RLLabel2->SetCaption(condName_.Get(SQL, DM->CondLogado));
 }
 
 void TFRemotoInad::RLGroup1BeforePrint(TRLCustomControl*, bool&) {

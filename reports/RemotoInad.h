@@ -6,6 +6,7 @@
 #include "IBQuery.h"
 #include "IBSQL.h"
 #include "RLReport.h"
+#include "ReportParts.h"
 
 #include <QObject>
 #include <cstdint>
@@ -67,6 +68,8 @@ public:
 
 private:
     void CreateReport();
+    // Read on the run's first page, in the run's own transaction.
+    ReportParts::TCondNameOnce condName_;
 };
 
 // The statement of the run, both parts as they are sent.

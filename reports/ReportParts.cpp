@@ -65,6 +65,15 @@ QString CondName(TIBSQL& sql, int cond) {
     return name;
 }
 
+QString TCondNameOnce::Get(TIBSQL& sql, int cond) {
+    if (!known_ || cond != cond_) {
+        name_ = CondName(sql, cond);
+        cond_ = cond;
+        known_ = true;
+    }
+    return name_;
+}
+
 TRLFont ArialFont(int pixels, bool bold) {
     TRLFont font;
     font.Name = QStringLiteral("Arial");

@@ -23,6 +23,20 @@ const QImage& FirmLogo();
 // The text of column 0 of "select nome from cond where cond = <n> ".
 QString CondName(TIBSQL& sql, int cond);
 
+// The condominium's name for every page's header. The listings run in one
+// snapshot transaction, where the name cannot change, so it is read for the
+// first page and kept: a round trip per page was the largest cost of a long
+// listing after the data itself.
+class TCondNameOnce {
+public:
+    QString Get(TIBSQL& sql, int cond);
+
+private:
+    bool known_ = false;
+    int cond_ = 0;
+    QString name_;
+};
+
 TRLFont ArialFont(int pixels, bool bold = false);
 
 TRLBand* NewBand(TRLCustomControl* parent, const QString& name, TRLBandType type, int top,
