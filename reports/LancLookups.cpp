@@ -27,6 +27,7 @@ TLancLookups::TLancLookups(TIBDatabase* db, TIBTransaction* t) {
          "select parcela from recemid where numrec = :wnumrec and cota = :wcota order by "
          "numrec,cota ");
     Bind(nomeCota_, db, t, "select nomered from cota where cota = :wcota order by cota ");
+    Bind(condCota_, db, t, "select cota, nomered from cota where cond = :wcond ");
     Bind(nomeRedConta_, db, t, "select nomered from conta where cod = :wcod order by cod ");
     Bind(nomeConta_, db, t, "select nome from conta where cod = :wcod");
     Bind(nomeCond_, db, t, "select nome from cond where cond = :wcond ");
@@ -42,7 +43,8 @@ TLancLookups::TLancLookups(TIBDatabase* db, TIBTransaction* t) {
          "select nome from subconta where estru = :westru and tipo = :wtipo and subconta = "
          ":wsub ");
     Bind(monthHistories_, db, t,
-         "select data, lanc, histor from lanconta where cond = :wcond and mes = :wmes ");
+         "select data, lanc, histor from lanconta where cond = :wcond and mes = :wmes and r_d "
+         "<> 'R' ");
     Bind(monthParcelas_, db, t,
          "select d.numrec, d.cota, d.parcela from lanconta l join recemid d on d.numrec = "
          "l.numrec where l.cond = :wcond and l.mes = :wmes and l.r_d = 'R' ");
@@ -91,7 +93,16 @@ QString TLancLookups::Parcela(int cond, double mes, int numrec, int cota) {
     return First(parcela_);
 }
 
-QString TLancLookups::NomeCota(int cota) {
+QString TLancLookups::NomeCota(int cond, int cota) {
+    if (!condCotas_.contains(cond)) {
+        condCotas_.insert(cond);
+        condCota_.Params(0).SetAsInteger(cond);
+        condCota_.ExecQuery();
+        for (; !condCota_.Eof(); condCota_.Next()) {
+            nomesCota_.insert(condCota_.Fields(0).AsInteger(), condCota_.Fields(1).AsString());
+        }
+        condCota_.Close();
+    }
     return Cached(nomesCota_, cota, [&] {
         nomeCota_.Params(0).SetAsInteger(cota);
         return First(nomeCota_);

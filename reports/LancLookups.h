@@ -6,12 +6,14 @@
 //
 // The entry histories and the bills' instalments of a condominium's month
 // are read in one statement each when first needed, instead of one round
-// trip per lance; a text not found among them is looked up on its own, so
-// the answers are those of the single lookups.
+// trip per lance (receipts of dues take their text from the template, so
+// their histories are left out); a text not found among them is looked up
+// on its own, so the answers are those of the single lookups.
 #include "IBSQL.h"
 
 #include <QHash>
 #include <QPair>
+#include <QSet>
 #include <QString>
 
 class TIBDatabase;
@@ -24,8 +26,9 @@ public:
     // The instalment text of a unit's line of a bill, paid into a
     // condominium's account in a month.
     QString Parcela(int cond, double mes, int numrec, int cota);
-    // A unit's short name, its mask still unfilled.
-    QString NomeCota(int cota);
+    // A unit's short name, its mask still unfilled. The units of the
+    // condominium are read together the first time.
+    QString NomeCota(int cond, int cota);
     // An account's short name.
     QString NomeRedConta(int cod);
     // An account's name and a condominium's name, as the page header shows
@@ -51,6 +54,8 @@ private:
 
     TIBSQL parcela_;
     TIBSQL nomeCota_;
+    TIBSQL condCota_;
+    QSet<int> condCotas_;
     TIBSQL nomeRedConta_;
     TIBSQL nomeConta_;
     TIBSQL nomeCond_;

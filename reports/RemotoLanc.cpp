@@ -382,7 +382,7 @@ QString TFRemotoLanc::FirstText() {
 }
 
 QString TFRemotoLanc::MontaNomeCota(int cota, const QString& parcela, double mes) {
-    const QString name = Lookups.NomeCota(cota);
+    const QString name = Lookups.NomeCota(lancCond_, cota);
     return LancHistory::FillCotaMask(name, parcela, mes);
 }
 
