@@ -11,6 +11,9 @@
 #include "EngineMessages.h"
 #include "Exception.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace {
 
 int ClientTop(const TRLCustomSite* site) {
@@ -74,6 +77,7 @@ private:
     void RunGroup(TRLCustomGroup* group);
     bool TestBreak(TRLCustomGroup* group);
     QString BreakKey(TRLCustomGroup* group);
+    const QString& FieldText(TField* field);
     void Complete(TRLCustomPager* pager);
     // Surfaces.
     void Open(TRLCustomSite* site);
@@ -99,6 +103,15 @@ private:
     TRLCustomReport& r_;
     QString stepText_;
     int stepTextPage_ = 0;
+    // The texts of the key fields at the current record: nested groups name
+    // the same fields again, and each is read once per record.
+    struct TFieldText {
+        TField* Field;
+        std::uint64_t Step;
+        QString Text;
+    };
+    std::vector<TFieldText> fieldTexts_;
+    std::uint64_t dataSteps_ = 0;
 };
 
 // ---- Prepare
@@ -330,6 +343,7 @@ void TRLReportGenerator::DataNext() {
 // what to do with it. An ignored record moves on to the following one.
 void TRLReportGenerator::DataStep(bool first) {
     for (;;) {
+        ++dataSteps_;
         bool more = false;
         TDataSet* data = Data();
         if (!first && r_.recordAction_ > raIgnoreIt) {
@@ -446,11 +460,30 @@ QString TRLReportGenerator::BreakKey(TRLCustomGroup* group) {
         }
         run.KeyFieldsFound = true;
     }
-    QString key;
+    qsizetype size = 0;
     for (TField* field : run.KeyFields) {
-        key += field->AsString();
+        size += FieldText(field).size();
+    }
+    QString key;
+    key.reserve(size);
+    for (TField* field : run.KeyFields) {
+        key += FieldText(field);
     }
     return key;
+}
+
+const QString& TRLReportGenerator::FieldText(TField* field) {
+    for (TFieldText& t : fieldTexts_) {
+        if (t.Field == field) {
+            if (t.Step != dataSteps_) {
+                t.Text = field->AsString();
+                t.Step = dataSteps_;
+            }
+            return t.Text;
+        }
+    }
+    fieldTexts_.push_back({field, dataSteps_, field->AsString()});
+    return fieldTexts_.back().Text;
 }
 
 bool TRLReportGenerator::Ready(TRLCustomPager* pager) {
