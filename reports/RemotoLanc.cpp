@@ -6,7 +6,6 @@
 #include "IBError.h"
 #include "LancHistory.h"
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -204,34 +203,46 @@ TFRemotoLanc::~TFRemotoLanc() {
 // The columns the handlers read, by name; opening a statement without one
 // of them fails at once rather than in the middle of the report.
 void TFRemotoLanc::DeclareFields() {
-    const auto add = [this](auto& field, const char* name) { fields_.emplace_back(name, &field); };
-    for (const char* name : {"GRAU1", "GRAU2", "GRAU3", "GRAU4", "SUBCONTA", "R_D", "RECDESP",
-                             "COMPLEM", "GRUPO", "TRAB", "TIPREG"}) {
-        add(QLanc.AddField<TIBStringField>(QString::fromLatin1(name)), name);
-    }
-    for (const char* name : {"TAMANHO", "COND", "CONTA", "COTA", "LANC", "NUMREC", "ESTRUTU"}) {
-        add(QLanc.AddField<TIntegerField>(QString::fromLatin1(name)), name);
-    }
-    for (const char* name : {"MES", "DATA", "MESREFREC", "MESREFCOTA"}) {
-        add(QLanc.AddField<TDateTimeField>(QString::fromLatin1(name)), name);
-    }
-    for (const char* name : {"VAL_REC", "VAL_COTA", "VAL_LANC"}) {
-        add(QLanc.AddField<TIBBCDField>(QString::fromLatin1(name)), name);
-    }
+    const auto text = [this](const char* name) {
+        return &QLanc.AddField<TIBStringField>(QString::fromLatin1(name));
+    };
+    const auto integer = [this](const char* name) {
+        return &QLanc.AddField<TIntegerField>(QString::fromLatin1(name));
+    };
+    const auto date = [this](const char* name) {
+        return &QLanc.AddField<TDateTimeField>(QString::fromLatin1(name));
+    };
+    const auto amount = [this](const char* name) {
+        return &QLanc.AddField<TIBBCDField>(QString::fromLatin1(name));
+    };
+    F.GRAU1 = text("GRAU1");
+    F.GRAU2 = text("GRAU2");
+    F.GRAU3 = text("GRAU3");
+    F.GRAU4 = text("GRAU4");
+    F.TAMANHO = integer("TAMANHO");
+    F.MES = date("MES");
+    F.COND = integer("COND");
+    F.CONTA = integer("CONTA");
+    F.SUBCONTA = text("SUBCONTA");
+    F.DATA = date("DATA");
+    F.R_D = text("R_D");
+    F.RECDESP = text("RECDESP");
+    F.COTA = integer("COTA");
+    F.COMPLEM = text("COMPLEM");
+    F.GRUPO = text("GRUPO");
+    F.MESREFREC = date("MESREFREC");
+    F.MESREFCOTA = date("MESREFCOTA");
+    F.LANC = integer("LANC");
+    F.NUMREC = integer("NUMREC");
+    F.VAL_REC = amount("VAL_REC");
+    F.VAL_COTA = amount("VAL_COTA");
+    F.VAL_LANC = amount("VAL_LANC");
+    F.TRAB = text("TRAB");
+    F.ESTRUTU = integer("ESTRUTU");
+    F.TIPREG = text("TIPREG");
     for (const char* name : {"RECEITAS", "DESPESAS", "SALDOFIM"}) {
         QSaldo.AddField<TIBBCDField>(QString::fromLatin1(name));
     }
-}
-
-// The handlers read a dozen columns for every row: the declared fields are
-// found by their names' bytes, without building a text each time.
-TIBField& TFRemotoLanc::Field(const char* name) const {
-    for (const auto& [fieldName, field] : fields_) {
-        if (std::strcmp(fieldName, name) == 0) {
-            return *field;
-        }
-    }
-    return QLanc.FieldByName(QString::fromLatin1(name));
 }
 
 void TFRemotoLanc::FormCreate() {
@@ -394,19 +405,18 @@ void TFRemotoLanc::HeadLancText() {
 }
 
 void TFRemotoLanc::DetalheText() {
-    const auto field = [this](const char* name) -> TIBField& { return Field(name); };
     Memo1 = Memo2;
-    LancGrupo = field("GRUPO").AsString();
-    LancComplem = field("COMPLEM").AsString();
-    LancMesRefRec = field("MESREFREC").AsDateTime();
-    LancMesRefCota = field("MESREFCOTA").AsDateTime();
-    LancCota = field("COTA").AsInteger();
-    LancConta = field("CONTA").AsInteger();
-    LancNumRec = field("NUMREC").AsInteger();
-    LancMes = field("MES").AsDateTime();
-    lancCond_ = field("COND").AsInteger();
-    LancRD = field("R_D").AsString();
-    LancTipReg = field("TIPREG").AsString();
+    LancGrupo = F.GRUPO->AsString();
+    LancComplem = F.COMPLEM->AsString();
+    LancMesRefRec = F.MESREFREC->AsDateTime();
+    LancMesRefCota = F.MESREFCOTA->AsDateTime();
+    LancCota = F.COTA->AsInteger();
+    LancConta = F.CONTA->AsInteger();
+    LancNumRec = F.NUMREC->AsInteger();
+    LancMes = F.MES->AsDateTime();
+    lancCond_ = F.COND->AsInteger();
+    LancRD = F.R_D->AsString();
+    LancTipReg = F.TIPREG->AsString();
     if (LancRD == QStringLiteral("R")) {
         // The row's instalment only matters to the list of units, so it is
         // looked up only for it.
@@ -416,11 +426,11 @@ void TFRemotoLanc::DetalheText() {
                                                 MontaNomeCota(LancCota, parcela, LancMesRefCota));
         }
         if (Marcas.contains(QStringLiteral("Imóveis"), Qt::CaseInsensitive)) {
-            ListaImoveis = LancHistory::AddToList(ListaImoveis, field("COMPLEM").AsString());
+            ListaImoveis = LancHistory::AddToList(ListaImoveis, F.COMPLEM->AsString());
         }
     }
-    LancLanc = field("LANC").AsInteger();
-    LancData = field("DATA").AsDateTime();
+    LancLanc = F.LANC->AsInteger();
+    LancData = F.DATA->AsDateTime();
 }
 
 QString TFRemotoLanc::TotLancText() {

@@ -11,8 +11,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <utility>
-#include <vector>
 
 // What the selection screen hands over before each run.
 extern QString TipoPeriodo; // "mês" or "período"
@@ -224,6 +222,36 @@ public:
     TBalanceBox Box8;
     TBalanceBox Box9;
 
+    // QLanc's columns, declared once so the handlers read them directly.
+    struct TLancFields {
+        TIBField* GRAU1 = nullptr;
+        TIBField* GRAU2 = nullptr;
+        TIBField* GRAU3 = nullptr;
+        TIBField* GRAU4 = nullptr;
+        TIBField* TAMANHO = nullptr;
+        TIBField* MES = nullptr;
+        TIBField* COND = nullptr;
+        TIBField* CONTA = nullptr;
+        TIBField* SUBCONTA = nullptr;
+        TIBField* DATA = nullptr;
+        TIBField* R_D = nullptr;
+        TIBField* RECDESP = nullptr;
+        TIBField* COTA = nullptr;
+        TIBField* COMPLEM = nullptr;
+        TIBField* GRUPO = nullptr;
+        TIBField* MESREFREC = nullptr;
+        TIBField* MESREFCOTA = nullptr;
+        TIBField* LANC = nullptr;
+        TIBField* NUMREC = nullptr;
+        TIBField* VAL_REC = nullptr;
+        TIBField* VAL_COTA = nullptr;
+        TIBField* VAL_LANC = nullptr;
+        TIBField* TRAB = nullptr;
+        TIBField* ESTRUTU = nullptr;
+        TIBField* TIPREG = nullptr;
+    };
+    TLancFields F;
+
 private:
     // Column 0 of the first row as text; empty when there is none.
     QString FirstText(const QString& statement);
@@ -245,8 +273,6 @@ private:
     void CreateGradeBands();
     void CreateLanceBands();
     void BindHandlers();
-    TIBField& Field(const char* name) const;
-    std::vector<std::pair<const char*, TIBField*>> fields_;
 
     // The band handlers.
     void GruCondBeforePrint(TRLCustomControl* sender, bool& printIt);

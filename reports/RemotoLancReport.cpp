@@ -340,11 +340,11 @@ void TFRemotoLanc::BindHandlers() {
 }
 
 void TFRemotoLanc::GruCondBeforePrint(TRLCustomControl*, bool&) {
-    CondAtual = Field("COND").AsInteger();
+    CondAtual = F.COND->AsInteger();
 }
 
 void TFRemotoLanc::GruContaBeforePrint(TRLCustomControl*, bool&) {
-    ContaAtual = Field("CONTA").AsInteger();
+    ContaAtual = F.CONTA->AsInteger();
 }
 
 // A grade group starts: its totals are zeroed, its code and the captions of
@@ -353,7 +353,7 @@ void TFRemotoLanc::GradeStart(int grade, bool& printIt) {
     long double* const totReal[] = {&TotRealGrau1, &TotRealGrau2, &TotRealGrau3, &TotRealGrau4};
     long double* const totComp[] = {&TotCompGrau1, &TotCompGrau2, &TotCompGrau3, &TotCompGrau4};
     QString* const atual[] = {&Grau1Atual, &Grau2Atual, &Grau3Atual, &Grau4Atual};
-    const char* const column[] = {"GRAU1", "GRAU2", "GRAU3", "GRAU4"};
+    TIBField* const column[] = {F.GRAU1, F.GRAU2, F.GRAU3, F.GRAU4};
     TRLLabel* const header[] = {RLGrau1, RLLabel7, RLLabel8, RLLabel50};
     TRLLabel* const total[] = {RLLabel11, TotGru2, TotGru3, TotGru4};
     const int i = grade - 1;
@@ -361,11 +361,11 @@ void TFRemotoLanc::GradeStart(int grade, bool& printIt) {
     *totReal[i] = 0;
     *totComp[i] = 0;
     total[i]->SetCaption(QString());
-    const QString code = Field(column[i]).AsString();
+    const QString code = column[i]->AsString();
     *atual[i] = code;
-    const QString rd = Field("R_D").AsString();
+    const QString rd = F.R_D->AsString();
     const QString kind = rd == QStringLiteral("E") ? QStringLiteral("R") : rd;
-    const QString name = Lookups.NomeSubconta(Field("ESTRUTU").AsString(), kind, code);
+    const QString name = Lookups.NomeSubconta(F.ESTRUTU->AsString(), kind, code);
     const QString caption = code + QStringLiteral(" - ") + name;
     header[i]->SetCaption(caption);
     if (caption != QStringLiteral(" - ")) {
@@ -387,7 +387,7 @@ void TFRemotoLanc::RLBand2BeforePrint(TRLCustomControl*, bool& printIt) {
 // of the wrong length empties the grade's current code, which silences the
 // grade's total and, for grade 3, its further lance lines.
 void TFRemotoLanc::RLBand3BeforePrint(TRLCustomControl*, bool& printIt) {
-    const bool full = Field("GRAU2").AsString().size() == 4;
+    const bool full = F.GRAU2->AsString().size() == 4;
     if (!full) {
         Grau2Atual.clear();
     }
@@ -395,7 +395,7 @@ void TFRemotoLanc::RLBand3BeforePrint(TRLCustomControl*, bool& printIt) {
 }
 
 void TFRemotoLanc::RLBand4BeforePrint(TRLCustomControl*, bool& printIt) {
-    const bool full = Field("GRAU3").AsString().size() == 7;
+    const bool full = F.GRAU3->AsString().size() == 7;
     if (!full) {
         Grau3Atual.clear();
     }
@@ -410,9 +410,9 @@ void TFRemotoLanc::RLBand10BeforePrint(TRLCustomControl*, bool& printIt) {
 }
 
 void TFRemotoLanc::GruDataBeforePrint(TRLCustomControl*, bool&) {
-    const double data = Field("DATA").AsDateTime();
+    const double data = F.DATA->AsDateTime();
     LancData = data;
-    LancLanc = Field("LANC").AsInteger();
+    LancLanc = F.LANC->AsInteger();
     RLLabel9->SetCaption(FormatDateText(QStringLiteral("dd/mm/yyyy"), data));
 }
 
@@ -424,12 +424,12 @@ void TFRemotoLanc::HeadLancBeforePrint(TRLCustomControl*, bool& printIt) {
 }
 
 void TFRemotoLanc::RLDetalheBeforePrint(TRLCustomControl*, bool& printIt) {
-    if (Field("TIPREG").AsString() == QStringLiteral("Y")) {
-        ValCompromissado += Field("VAL_REC").AsFloat();
-    } else if (Field("R_D").AsString() == QStringLiteral("R")) {
-        ValRealizado += Field("VAL_COTA").AsFloat();
+    if (F.TIPREG->AsString() == QStringLiteral("Y")) {
+        ValCompromissado += F.VAL_REC->AsFloat();
+    } else if (F.R_D->AsString() == QStringLiteral("R")) {
+        ValRealizado += F.VAL_COTA->AsFloat();
     } else {
-        ValRealizado += Field("VAL_LANC").AsFloat();
+        ValRealizado += F.VAL_LANC->AsFloat();
     }
     DetalheText();
     printIt = false;
@@ -490,7 +490,7 @@ void TFRemotoLanc::RLBand7BeforePrint(TRLCustomControl*, bool& printIt) {
 
 // Every page names the condominium, the account and the month or period.
 void TFRemotoLanc::RLBand1BeforePrint(TRLCustomControl*, bool&) {
-    RLLabel2->SetCaption(Lookups.NomeCond(Field("COND").AsInteger()));
+    RLLabel2->SetCaption(Lookups.NomeCond(F.COND->AsInteger()));
     RLLabel3->SetCaption(QStringLiteral("Conta: ") + Lookups.NomeConta(ContaAtual));
     if (TipoPeriodo == QStringLiteral("mês")) {
         RLLabel5->SetCaption(QStringLiteral("Mês: ") +

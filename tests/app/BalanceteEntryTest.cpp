@@ -42,7 +42,6 @@ protected:
         ASSERT_TRUE(dm->BDados.Connected()) << "the test server is not running";
         dm->CondLogado = 71;
         dm->CodBalancete = 1;
-        ClearLog();
     }
     void TearDown() override {
         form.reset();
@@ -87,7 +86,7 @@ protected:
     }
 
     // Committed, in a transaction of its own, as another client would see it.
-    QStringList Committed(const QString& text) {
+    QStringList Committed(const QString& text, double month) {
         TIBTransaction t;
         t.SetDefaultDatabase(&dm->BDados);
         t.StartTransaction();
@@ -95,6 +94,7 @@ protected:
         sql.SetDatabase(&dm->BDados);
         sql.SetTransaction(&t);
         sql.SetSQL(text);
+        sql.Params(0).SetAsDateTime(month);
         sql.ExecQuery();
         QStringList rows;
         for (; sql.FieldCount() > 0 && !sql.Eof(); sql.Next()) {
@@ -108,10 +108,21 @@ protected:
         t.Commit();
         return rows;
     }
-    void ClearLog() { Committed(QStringLiteral("delete from emissoes where cod = 71")); }
+    // The tests run side by side, each logging a month of its own: a test
+    // clears and reads only its month's row.
+    void UseLogMonth(double month) {
+        logMonth = month;
+        ClearLog();
+    }
+    void ClearLog() {
+        if (logMonth != 0) {
+            Committed(QStringLiteral("delete from emissoes where cod = 71 and mes = :m"), logMonth);
+        }
+    }
     QStringList LogRows() {
         return Committed(QStringLiteral("select extract(month from mes), diasbal01 from emissoes "
-                                        "where cod = 71 order by mes"));
+                                        "where cod = 71 and mes = :m"),
+                         logMonth);
     }
     // Every text of the prepared pages.
     QStringList Texts() const {
@@ -134,6 +145,7 @@ protected:
         return marks;
     }
 
+    double logMonth = 0;
     Messages messages;
     Brazilian brazil;
     std::unique_ptr<TDM> dm;
@@ -143,6 +155,7 @@ protected:
 };
 
 TEST_F(BalanceteEntryDb, MonthWithSomeAccountsReachesTheReport) {
+    UseLogMonth(Day(2019, 7, 1));
     Open();
     TypeMonth(QStringLiteral("07/2019"));
     Choose(1, 3); // Despesas, 1.01.01.01
@@ -172,6 +185,7 @@ TEST_F(BalanceteEntryDb, MonthWithSomeAccountsReachesTheReport) {
 }
 
 TEST_F(BalanceteEntryDb, PeriodWithEveryAccountReachesTheReport) {
+    UseLogMonth(Day(2019, 8, 1));
     Open();
     // The screen opens on the latest month with entries, August 2019.
     EXPECT_EQ(dm->MesAtual, Day(2019, 8, 1));
@@ -205,6 +219,7 @@ TEST_F(BalanceteEntryDb, PeriodWithEveryAccountReachesTheReport) {
 
 // Nothing reaches the report when the screen refuses the choice.
 TEST_F(BalanceteEntryDb, ARefusedChoiceRunsNoReport) {
+    UseLogMonth(Day(2010, 1, 1));
     Open();
     Choose(1, 3);
     form->Btn_Imprime_Pedido->click(); // nothing marked
