@@ -1,6 +1,11 @@
 #include "LancLookups.h"
 
+#include "RemotoLanc.h"
+
 namespace {
+
+// The longest history that comes whole with the month's payables.
+constexpr int kWholeHistory = 8000;
 
 void Bind(TIBSQL& sql, TIBDatabase* db, TIBTransaction* t, const char* text) {
     sql.SetDatabase(db);
@@ -45,6 +50,13 @@ TLancLookups::TLancLookups(TIBDatabase* db, TIBTransaction* t) {
     Bind(monthHistories_, db, t,
          "select data, lanc, histor from lanconta where cond = :wcond and mes = :wmes and r_d "
          "<> 'R' ");
+    // A history comes with the row as text when it fits; a longer one is
+    // read on its own. Every payable of the month is there, whatever its
+    // kind of debtor, so any of them is answered from here.
+    Bind(monthPayables_, db, t,
+         "select lanc, venc, char_length(hist), cast(substring(hist from 1 for 8000) as "
+         "varchar(8000)) from cpagar where tipodev = 'C' and coddev = :wcond and venc > :wmesi "
+         "and venc < :wmesf ");
     Bind(monthParcelas_, db, t,
          "select d.numrec, d.cota, d.parcela from lanconta l join recemid d on d.numrec = "
          "l.numrec where l.cond = :wcond and l.mes = :wmes and l.r_d = 'R' ");
@@ -72,6 +84,18 @@ const TLancLookups::TMonthTexts& TLancLookups::Month(int cond, double mes) {
         }
         sql->Close();
     }
+    monthPayables_.Params(0).SetAsInteger(cond);
+    monthPayables_.Params(1).SetAsDateTime(mes - 1);
+    monthPayables_.Params(2).SetAsDateTime(RemotoLanc::LastDayOfMonth(mes) + 1);
+    monthPayables_.ExecQuery();
+    for (; !monthPayables_.Eof(); monthPayables_.Next()) {
+        if (monthPayables_.Fields(2).AsInteger() <= kWholeHistory) {
+            texts.Payables.insert(
+                monthPayables_.Fields(0).AsInteger(),
+                {monthPayables_.Fields(1).AsDateTime(), monthPayables_.Fields(3).AsString()});
+        }
+    }
+    monthPayables_.Close();
     return *months_.insert(key, std::move(texts));
 }
 
@@ -130,7 +154,16 @@ QString TLancLookups::NomeCond(int cond) {
     });
 }
 
-QString TLancLookups::HistPagar(double mesi, double mesf, int lanc, double data) {
+QString TLancLookups::HistPagar(int cond, double mes, double mesi, double mesf, int lanc,
+                                double data) {
+    // The payable is the row of its number: its own due date answers the
+    // statement's conditions.
+    const TMonthTexts& month = Month(cond, mes);
+    const auto found = month.Payables.constFind(lanc);
+    if (found != month.Payables.constEnd()) {
+        const double venc = found->first;
+        return venc > mesi && venc < mesf && venc == data ? found->second : QString();
+    }
     histPagar_.Params(0).SetAsDateTime(mesi);
     histPagar_.Params(1).SetAsDateTime(mesf);
     histPagar_.Params(2).SetAsInteger(lanc);

@@ -7,7 +7,8 @@
 // The entry histories and the bills' instalments of a condominium's month
 // are read in one statement each when first needed, instead of one round
 // trip per lance (receipts of dues take their text from the template, so
-// their histories are left out); a text not found among them is looked up
+// their histories are left out), and so are the histories of the payables
+// the condominium owes that month; a text not found among them is looked up
 // on its own, so the answers are those of the single lookups.
 #include "IBSQL.h"
 
@@ -35,8 +36,9 @@ public:
     // them on every page.
     QString NomeConta(int cod);
     QString NomeCond(int cond);
-    // The history of a payable due on a date within (mesi, mesf).
-    QString HistPagar(double mesi, double mesf, int lanc, double data);
+    // The history of a payable due on a date within (mesi, mesf), owed by a
+    // condominium and due in the month mes.
+    QString HistPagar(int cond, double mes, double mesi, double mesf, int lanc, double data);
     // The history of a condominium's entry of a month and date.
     QString HistLanc(int cond, double mes, double data, int lanc);
     // The name of a chart-of-accounts code of a structure and kind.
@@ -46,6 +48,9 @@ private:
     struct TMonthTexts {
         QHash<QPair<double, int>, QString> Histories; // by date and entry
         QHash<QPair<int, int>, QString> Parcelas;     // by bill and unit
+        // By payable: its due date and history, when the history is short
+        // enough to come whole with the row.
+        QHash<int, QPair<double, QString>> Payables;
     };
     const TMonthTexts& Month(int cond, double mes);
 
@@ -64,6 +69,7 @@ private:
     TIBSQL subconta_;
     TIBSQL monthHistories_;
     TIBSQL monthParcelas_;
+    TIBSQL monthPayables_;
     QHash<QPair<int, double>, TMonthTexts> months_;
     QHash<int, QString> nomesCota_;
     QHash<int, QString> nomesRedConta_;

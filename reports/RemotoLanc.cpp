@@ -435,8 +435,8 @@ void TFRemotoLanc::DetalheText() {
 
 QString TFRemotoLanc::TotLancText() {
     if (LancTipReg == QStringLiteral("Y")) {
-        Memo1 = Lookups.HistPagar(LancMes - 1, RemotoLanc::LastDayOfMonth(LancMes) + 1, LancLanc,
-                                  LancData);
+        Memo1 = Lookups.HistPagar(lancCond_, LancMes, LancMes - 1,
+                                  RemotoLanc::LastDayOfMonth(LancMes) + 1, LancLanc, LancData);
     } else if (LancRD != QStringLiteral("R")) {
         Memo1 = Lookups.HistLanc(lancCond_, LancMes, LancData, LancLanc);
     } else {
