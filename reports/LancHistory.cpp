@@ -10,13 +10,11 @@ QString MonthText(const QString& pattern, double mes) {
     return mes > 0 ? FormatDateText(pattern, mes) : QString();
 }
 
-QString ReplaceFirst(QString text, const QString& pattern, const QString& value) {
+void ReplaceFirst(QString& text, const QString& pattern, const QString& value) {
     const qsizetype p = text.indexOf(pattern);
     if (p >= 0) {
-        text.remove(p, pattern.size());
-        text.insert(p, value);
+        text.replace(p, pattern.size(), value);
     }
-    return text;
 }
 
 QString ListValue(const QString& list) {
@@ -62,13 +60,13 @@ QString FillCotaMask(const QString& nomered, const QString& parcela, double mes)
     static const Mask masks[] = {{"@@/@@@@", "mm/yyyy"}, {"@@/@@", "mm/yy"}, {"##/##", nullptr}};
     QString name = nomered;
     for (const Mask& m : masks) {
-        const QString pattern = QString::fromLatin1(m.pattern);
+        const QLatin1StringView pattern(m.pattern);
         const qsizetype p = name.indexOf(pattern);
         if (p < 0) {
             continue;
         }
-        name.remove(p, pattern.size());
-        name.insert(p, m.month ? MonthText(QString::fromLatin1(m.month), mes) : parcela);
+        name.replace(p, pattern.size(),
+                     m.month ? MonthText(QString::fromLatin1(m.month), mes) : parcela);
         break;
     }
     return name;
@@ -85,15 +83,19 @@ QString FillTemplate(const QString& text, const QStringList& marcas, const TLanc
                      const QString& listaCotas, const QString& listaImoveis) {
     QString out = text;
     for (const QString& name : marcas) {
-        const QString pattern = QLatin1Char('{') + name + QLatin1Char('}');
-        if (!out.contains(pattern) || name == QStringLiteral("Cotas") ||
-            name == QStringLiteral("Imóveis")) {
+        if (name == QStringLiteral("Cotas") || name == QStringLiteral("Imóveis")) {
             continue;
         }
-        out = ReplaceFirst(out, pattern, ValueOf(name, v));
+        const QString pattern = QLatin1Char('{') + name + QLatin1Char('}');
+        const qsizetype p = out.indexOf(pattern);
+        if (p >= 0) {
+            // Only a placeholder that is there is worth its lookup.
+            out.replace(p, pattern.size(), ValueOf(name, v));
+        }
     }
-    out = ReplaceFirst(out, QStringLiteral("{Cotas}"), ListValue(listaCotas));
-    return ReplaceFirst(out, QStringLiteral("{Imóveis}"), ListValue(listaImoveis));
+    ReplaceFirst(out, QStringLiteral("{Cotas}"), ListValue(listaCotas));
+    ReplaceFirst(out, QStringLiteral("{Imóveis}"), ListValue(listaImoveis));
+    return out;
 }
 
 } // namespace LancHistory

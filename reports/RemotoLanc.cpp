@@ -258,6 +258,8 @@ void TFRemotoLanc::FormCreate() {
     Memo2 = SQLGeral.Eof() ? QString() : SQLGeral.Fields(5).AsString();
     SQLGeral.Close();
     Marcas = RemotoLanc::ScanMarcas(Memo2, Vocabulario);
+    listsCotas_ = Marcas.contains(QStringLiteral("Cotas"), Qt::CaseInsensitive);
+    listsImoveis_ = Marcas.contains(QStringLiteral("Imóveis"), Qt::CaseInsensitive);
 }
 
 void TFRemotoLanc::ImprimeBalancete() {
@@ -420,12 +422,12 @@ void TFRemotoLanc::DetalheText() {
     if (LancRD == QStringLiteral("R")) {
         // The row's instalment only matters to the list of units, so it is
         // looked up only for it.
-        if (Marcas.contains(QStringLiteral("Cotas"), Qt::CaseInsensitive)) {
+        if (listsCotas_) {
             const QString parcela = Lookups.Parcela(lancCond_, LancMes, LancNumRec, LancCota);
             ListaCotas = LancHistory::AddToList(ListaCotas,
                                                 MontaNomeCota(LancCota, parcela, LancMesRefCota));
         }
-        if (Marcas.contains(QStringLiteral("Imóveis"), Qt::CaseInsensitive)) {
+        if (listsImoveis_) {
             ListaImoveis = LancHistory::AddToList(ListaImoveis, F.COMPLEM->AsString());
         }
     }

@@ -264,6 +264,10 @@ private:
     void LogEmissionRetrying();
     // The condominium of the lance's rows, for the lookups of its texts.
     int lancCond_ = 0;
+    // Whether the template lists the lance's units or properties, as its
+    // placeholders were found at creation (letter case aside).
+    bool listsCotas_ = false;
+    bool listsImoveis_ = false;
 
     // Building the report (RemotoLancReport.cpp).
     void CreateReport();
