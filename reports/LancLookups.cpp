@@ -13,6 +13,15 @@ void Bind(TIBSQL& sql, TIBDatabase* db, TIBTransaction* t, const char* text) {
     sql.SetSQL(QString::fromUtf8(text));
 }
 
+// Executes a select and hands each of its rows over, then closes it.
+template <typename Use> void EachRow(TIBSQL& sql, Use use) {
+    sql.ExecQuery();
+    for (; !sql.Eof(); sql.Next()) {
+        use(sql);
+    }
+    sql.Close();
+}
+
 // Reads a name once; a later call for the same key gives the same text.
 template <typename Key, typename Read>
 QString Cached(QHash<Key, QString>& cache, const Key& key, Read read) {
@@ -69,33 +78,27 @@ const TLancLookups::TMonthTexts& TLancLookups::Month(int cond, double mes) {
         return *found;
     }
     TMonthTexts texts;
-    for (TIBSQL* sql : {&monthHistories_, &monthParcelas_}) {
-        sql->Params(0).SetAsInteger(cond);
-        sql->Params(1).SetAsDateTime(mes);
-        sql->ExecQuery();
-        for (; !sql->Eof(); sql->Next()) {
-            if (sql == &monthHistories_) {
-                texts.Histories.insert({sql->Fields(0).AsDateTime(), sql->Fields(1).AsInteger()},
-                                       sql->Fields(2).AsString());
-            } else {
-                texts.Parcelas.insert({sql->Fields(0).AsInteger(), sql->Fields(1).AsInteger()},
-                                      sql->Fields(2).AsString());
-            }
-        }
-        sql->Close();
-    }
+    monthHistories_.Params(0).SetAsInteger(cond);
+    monthHistories_.Params(1).SetAsDateTime(mes);
+    EachRow(monthHistories_, [&](TIBSQL& row) {
+        texts.Histories.insert({row.Fields(0).AsDateTime(), row.Fields(1).AsInteger()},
+                               row.Fields(2).AsString());
+    });
+    monthParcelas_.Params(0).SetAsInteger(cond);
+    monthParcelas_.Params(1).SetAsDateTime(mes);
+    EachRow(monthParcelas_, [&](TIBSQL& row) {
+        texts.Parcelas.insert({row.Fields(0).AsInteger(), row.Fields(1).AsInteger()},
+                              row.Fields(2).AsString());
+    });
     monthPayables_.Params(0).SetAsInteger(cond);
     monthPayables_.Params(1).SetAsDateTime(mes - 1);
     monthPayables_.Params(2).SetAsDateTime(RemotoLanc::LastDayOfMonth(mes) + 1);
-    monthPayables_.ExecQuery();
-    for (; !monthPayables_.Eof(); monthPayables_.Next()) {
-        if (monthPayables_.Fields(2).AsInteger() <= kWholeHistory) {
-            texts.Payables.insert(
-                monthPayables_.Fields(0).AsInteger(),
-                {monthPayables_.Fields(1).AsDateTime(), monthPayables_.Fields(3).AsString()});
+    EachRow(monthPayables_, [&](TIBSQL& row) {
+        if (row.Fields(2).AsInteger() <= kWholeHistory) {
+            texts.Payables.insert(row.Fields(0).AsInteger(),
+                                  {row.Fields(1).AsDateTime(), row.Fields(3).AsString()});
         }
-    }
-    monthPayables_.Close();
+    });
     return *months_.insert(key, std::move(texts));
 }
 
@@ -121,11 +124,9 @@ QString TLancLookups::NomeCota(int cond, int cota) {
     if (!condCotas_.contains(cond)) {
         condCotas_.insert(cond);
         condCota_.Params(0).SetAsInteger(cond);
-        condCota_.ExecQuery();
-        for (; !condCota_.Eof(); condCota_.Next()) {
-            nomesCota_.insert(condCota_.Fields(0).AsInteger(), condCota_.Fields(1).AsString());
-        }
-        condCota_.Close();
+        EachRow(condCota_, [&](TIBSQL& row) {
+            nomesCota_.insert(row.Fields(0).AsInteger(), row.Fields(1).AsString());
+        });
     }
     return Cached(nomesCota_, cota, [&] {
         nomeCota_.Params(0).SetAsInteger(cota);

@@ -135,14 +135,8 @@ void TFRemotoLanc::CreatePageHeader() {
     RLBand1 = NewBand(&RL1, QStringLiteral("RLBand1"), btHeader, 0, 124);
     Frame(RLBand1, 1);
     RLBand1->InsideMargins().SetAll(kThreePixels);
-    auto* logo = new TRLImage(RLBand1);
-    logo->SetName(QStringLiteral("RLImage1"));
-    logo->SetBounds(6, 5, 73, 65);
-    logo->SetStretch(true);
-    logo->SetPicture(FirmLogo());
-    NewLabel(RLBand1, QStringLiteral("RLLabel1"), QStringLiteral("QUORVA Administração de Imóveis"),
-             89, 20)
-        ->SetFont(ArialFont(16, true));
+    NewLogo(RLBand1, 6, 5);
+    NewFirmName(RLBand1, 89, 20);
     TRLFont underlined = ArialFont(12);
     underlined.Style = fsUnderline;
     NewLabel(RLBand1, QStringLiteral("RLLabel4"), QStringLiteral("Balancete Detalhado por Conta"),
@@ -156,20 +150,8 @@ void TFRemotoLanc::CreatePageHeader() {
     RLLabel2->SetFont(ArialFont(13, true));
     RLLabel3 = NewLabel(RLBand1, QStringLiteral("RLLabel3"), QStringLiteral("Conta: "), 32, 97);
     RLLabel3->SetFont(ArialFont(12, true));
-    auto* page = new TRLSystemInfo(RLBand1);
-    page->SetName(QStringLiteral("RLSystemInfo1"));
-    page->SetInfo(itPageNumber);
-    page->SetText(QStringLiteral("Pág.:"));
-    page->SetAlignment(taRightJustify);
-    page->SetFont(ArialFont(12));
-    page->SetBounds(597, 6, 113, 15);
-    auto* date = new TRLSystemInfo(RLBand1);
-    date->SetName(QStringLiteral("RLSystemInfo2"));
-    date->SetInfo(itFullDate);
-    date->SetText(QStringLiteral("Emitido em:"));
-    date->SetAlignment(taRightJustify);
-    date->SetFont(ArialFont(11));
-    date->SetBounds(606, 96, 102, 14);
+    NewPageNumber(RLBand1, 597, 6);
+    NewIssueDate(RLBand1, 606, 96);
 }
 
 // The groups, each inside the one before; every group's header band comes

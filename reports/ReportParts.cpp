@@ -112,36 +112,56 @@ TRLDBText* NewDBText(TRLCustomControl* band, const QString& name, TDataSet* data
     return text;
 }
 
+TRLImage* NewLogo(TRLCustomControl* band, int left, int top) {
+    auto* logo = new TRLImage(band);
+    logo->SetName(QStringLiteral("RLImage1"));
+    logo->SetBounds(left, top, 73, 65);
+    logo->SetStretch(true);
+    logo->SetPicture(FirmLogo());
+    return logo;
+}
+
+TRLLabel* NewFirmName(TRLCustomControl* band, int left, int top) {
+    TRLLabel* firm = NewLabel(band, QStringLiteral("RLLabel1"),
+                              QStringLiteral("QUORVA Administração de Imóveis"), left, top);
+    firm->SetFont(ArialFont(16, true));
+    return firm;
+}
+
+TRLSystemInfo* NewPageNumber(TRLCustomControl* band, int left, int top) {
+    auto* page = new TRLSystemInfo(band);
+    page->SetName(QStringLiteral("RLSystemInfo1"));
+    page->SetInfo(itPageNumber);
+    page->SetText(QStringLiteral("Pág.:"));
+    page->SetAlignment(taRightJustify);
+    page->SetFont(ArialFont(12));
+    page->SetBounds(left, top, 113, 15);
+    return page;
+}
+
+TRLSystemInfo* NewIssueDate(TRLCustomControl* band, int left, int top) {
+    auto* date = new TRLSystemInfo(band);
+    date->SetName(QStringLiteral("RLSystemInfo2"));
+    date->SetInfo(itFullDate);
+    date->SetText(QStringLiteral("Emitido em:"));
+    date->SetAlignment(taRightJustify);
+    date->SetFont(ArialFont(11));
+    date->SetBounds(left, top, 102, 14);
+    return date;
+}
+
 THeaderParts NewPageHeader(TRLCustomControl* report, const QString& title, TPoint titleAt,
                            int pageNumberLeft, int dateLeft) {
     THeaderParts h{};
     h.Band = NewBand(report, QStringLiteral("RLBand1"), btHeader, 0, 86);
-    h.Logo = new TRLImage(h.Band);
-    h.Logo->SetName(QStringLiteral("RLImage1"));
-    h.Logo->SetBounds(5, 5, 73, 65);
-    h.Logo->SetStretch(true);
-    h.Logo->SetPicture(FirmLogo());
-    h.Firm = NewLabel(h.Band, QStringLiteral("RLLabel1"),
-                      QStringLiteral("QUORVA Administração de Imóveis"), 84, 17);
-    h.Firm->SetFont(ArialFont(16, true));
+    h.Logo = NewLogo(h.Band, 5, 5);
+    h.Firm = NewFirmName(h.Band, 84, 17);
     h.Title = NewLabel(h.Band, QStringLiteral("RLLabel4"), title, titleAt.X, titleAt.Y);
     h.Title->SetFont(ArialFont(13, true));
     h.Cond = NewLabel(h.Band, QStringLiteral("RLLabel2"), QStringLiteral("Condomínio:"), 84, 66);
     h.Cond->SetFont(ArialFont(13, true));
-    h.PageNumber = new TRLSystemInfo(h.Band);
-    h.PageNumber->SetName(QStringLiteral("RLSystemInfo1"));
-    h.PageNumber->SetInfo(itPageNumber);
-    h.PageNumber->SetText(QStringLiteral("Pág.:"));
-    h.PageNumber->SetAlignment(taRightJustify);
-    h.PageNumber->SetFont(ArialFont(12));
-    h.PageNumber->SetBounds(pageNumberLeft, 6, 113, 15);
-    h.Date = new TRLSystemInfo(h.Band);
-    h.Date->SetName(QStringLiteral("RLSystemInfo2"));
-    h.Date->SetInfo(itFullDate);
-    h.Date->SetText(QStringLiteral("Emitido em:"));
-    h.Date->SetAlignment(taRightJustify);
-    h.Date->SetFont(ArialFont(11));
-    h.Date->SetBounds(dateLeft, 67, 102, 14);
+    h.PageNumber = NewPageNumber(h.Band, pageNumberLeft, 6);
+    h.Date = NewIssueDate(h.Band, dateLeft, 67);
     return h;
 }
 

@@ -46,6 +46,13 @@ TRLLabel* NewLabel(TRLCustomControl* band, const QString& name, const QString& c
 TRLDBText* NewDBText(TRLCustomControl* band, const QString& name, TDataSet* data,
                      const QString& field, int left, int top, int width);
 
+// The pieces of every page header: the logo (73 by 65), the firm's name,
+// the page number and the issue date (both right-aligned in the width).
+TRLImage* NewLogo(TRLCustomControl* band, int left, int top);
+TRLLabel* NewFirmName(TRLCustomControl* band, int left, int top);
+TRLSystemInfo* NewPageNumber(TRLCustomControl* band, int left, int top);
+TRLSystemInfo* NewIssueDate(TRLCustomControl* band, int left, int top);
+
 // The page header every listing shares (logo, firm, title, condominium,
 // page number, date); returns the band. The x positions of the title, the
 // page number and the date differ between the listings.

@@ -3,6 +3,7 @@
 // the screen's choice reaches the balance report's inputs, the report is
 // prepared into pages, and its emission is logged.
 #include "BalanceteEntry.h"
+#include "../support/CommittedSql.h"
 #include "DMod.h"
 #include "DateTime.h"
 #include "IBSQL.h"
@@ -87,26 +88,7 @@ protected:
 
     // Committed, in a transaction of its own, as another client would see it.
     QStringList Committed(const QString& text, double month) {
-        TIBTransaction t;
-        t.SetDefaultDatabase(&dm->BDados);
-        t.StartTransaction();
-        TIBSQL sql;
-        sql.SetDatabase(&dm->BDados);
-        sql.SetTransaction(&t);
-        sql.SetSQL(text);
-        sql.Params(0).SetAsDateTime(month);
-        sql.ExecQuery();
-        QStringList rows;
-        for (; sql.FieldCount() > 0 && !sql.Eof(); sql.Next()) {
-            QStringList cols;
-            for (int c = 0; c < sql.FieldCount(); ++c) {
-                cols << sql.Fields(c).AsString();
-            }
-            rows << cols.join(QLatin1Char('|'));
-        }
-        sql.Close();
-        t.Commit();
-        return rows;
+        return CommittedRows(dm->BDados, text, {month});
     }
     // The tests run side by side, each logging a month of its own: a test
     // clears and reads only its month's row.

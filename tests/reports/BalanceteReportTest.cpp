@@ -4,6 +4,7 @@
 // server/fixtures-balance.sql.
 #include "../app/MessageRecorder.h"
 #include "../format/FormatTestSupport.h"
+#include "../support/CommittedSql.h"
 #include "DMod.h"
 #include "DateTime.h"
 #include "IBSQL.h"
@@ -113,17 +114,10 @@ protected:
         form.ImprimeBalancete();
     }
     void ClearLog() {
-        TIBTransaction t;
-        t.SetDefaultDatabase(&dm.BDados);
-        t.StartTransaction();
-        TIBSQL sql;
-        sql.SetDatabase(&dm.BDados);
-        sql.SetTransaction(&t);
-        sql.SetSQL(QStringLiteral("delete from emissoes where cod = ") +
-                   QString::number(dm.CondLogado) + QStringLiteral(" and mes = :m"));
-        sql.Params(0).SetAsDateTime(May2015);
-        sql.ExecQuery();
-        t.Commit();
+        CommittedRows(dm.BDados,
+                      QStringLiteral("delete from emissoes where cod = ") +
+                          QString::number(dm.CondLogado) + QStringLiteral(" and mes = :m"),
+                      {May2015});
     }
 
     const RegionalSettings saved = RegionalSettings::Current();
@@ -338,19 +332,11 @@ TEST_F(BalanceteReport, FailingBalanceLookupShowsTheEngineMessageAndStillLogs) {
     EXPECT_TRUE(engineMessages[0].startsWith(QStringLiteral("RL1: ")));
     EXPECT_TRUE(engineMessages[0].contains(QStringLiteral("\rInteger overflow")))
         << engineMessages[0].toStdString();
-    TIBTransaction t;
-    t.SetDefaultDatabase(&dm.BDados);
-    t.StartTransaction();
-    TIBSQL sql;
-    sql.SetDatabase(&dm.BDados);
-    sql.SetTransaction(&t);
-    sql.SetSQL(QStringLiteral("select diasbal01 from emissoes where cod = 62 and mes = :m"));
-    sql.Params(0).SetAsDateTime(May2015);
-    sql.ExecQuery();
-    ASSERT_FALSE(sql.Eof());
-    EXPECT_EQ(sql.Fields(0).AsString(), QLatin1Char('C') + QString(30, QLatin1Char(' ')));
-    sql.Close();
-    t.Commit();
+    EXPECT_EQ(CommittedRows(dm.BDados,
+                            QStringLiteral("select diasbal01 from emissoes where cod = 62 and "
+                                           "mes = :m"),
+                            {May2015}),
+              QStringList{QLatin1Char('C') + QString(30, QLatin1Char(' '))});
 }
 
 } // namespace

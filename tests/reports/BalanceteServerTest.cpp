@@ -2,6 +2,7 @@
 // settings row, the condominium selection kept private to the run, the
 // rows of the procedure and the emission log.
 #include "../app/MessageRecorder.h"
+#include "../support/CommittedSql.h"
 #include "DMod.h"
 #include "DateTime.h"
 #include "Exception.h"
@@ -50,32 +51,17 @@ protected:
         RLEngineServices::SetMessageSink(nullptr);
     }
 
+    // A second connection to the same database, as another client's.
+    void ConnectAsAnotherClient(TIBDatabase& other) {
+        other.SetDatabaseName(dm.BDados.DatabaseName());
+        other.Params() = dm.BDados.Params();
+        other.SetLoginPrompt(false);
+        other.SetConnected(true);
+    }
+
     // Runs in a transaction of its own, committed, as another client would.
     QStringList Committed(const QString& text, const QList<double>& dates = {}) {
-        TIBTransaction t;
-        t.SetDefaultDatabase(&dm.BDados);
-        t.StartTransaction();
-        TIBSQL sql;
-        sql.SetDatabase(&dm.BDados);
-        sql.SetTransaction(&t);
-        sql.SetSQL(text);
-        for (int i = 0; i < dates.size(); ++i) {
-            sql.Params(i).SetAsDateTime(dates[i]);
-        }
-        sql.ExecQuery();
-        QStringList rows;
-        while (sql.FieldCount() > 0 && !sql.Eof()) {
-            QStringList cols;
-            for (int c = 0; c < sql.FieldCount(); ++c) {
-                cols << (sql.Fields(c).IsNull() ? QStringLiteral("<null>")
-                                                : sql.Fields(c).AsString());
-            }
-            rows << cols.join(QLatin1Char('|'));
-            sql.Next();
-        }
-        sql.Close();
-        t.Commit();
-        return rows;
+        return CommittedRows(dm.BDados, text, dates);
     }
 
     void UseMonth(double month) {
@@ -147,10 +133,7 @@ TEST_F(BalanceteServer, TwoFormsOnTwoConnectionsEachSelectTheirOwnCondominium) {
     first.ImprimeBalancete();
     // A second client on its own connection, while the first is still open.
     TIBDatabase other;
-    other.SetDatabaseName(dm.BDados.DatabaseName());
-    other.Params() = dm.BDados.Params();
-    other.SetLoginPrompt(false);
-    other.SetConnected(true);
+    ConnectAsAnotherClient(other);
     TIBTransaction t;
     t.SetDefaultDatabase(&other);
     t.Params() = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
@@ -275,10 +258,7 @@ namespace {
 TEST_F(BalanceteServer, EmissionLogWaitsForAConcurrentRunAndMarksItsRow) {
     UseMonth(TestMonth(8));
     TIBDatabase other;
-    other.SetDatabaseName(dm.BDados.DatabaseName());
-    other.Params() = dm.BDados.Params();
-    other.SetLoginPrompt(false);
-    other.SetConnected(true);
+    ConnectAsAnotherClient(other);
     TIBTransaction t;
     t.SetDefaultDatabase(&other);
     t.StartTransaction();

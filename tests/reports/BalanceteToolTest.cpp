@@ -2,6 +2,7 @@
 // against the test server (condominium 70 of fixtures-balancete-tool.sql):
 // the month or period and the accounts checked as the selection screen
 // checks them, distinct exit codes, the pages saved, the emission logged.
+#include "../support/CommittedSql.h"
 #include "DMod.h"
 #include "DateTime.h"
 #include "IBSQL.h"
@@ -24,22 +25,7 @@ protected:
 
     // Committed, in a transaction of its own.
     QStringList Committed(const QString& text, double month) {
-        TIBTransaction t;
-        t.SetDefaultDatabase(&dm.BDados);
-        t.StartTransaction();
-        TIBSQL sql;
-        sql.SetDatabase(&dm.BDados);
-        sql.SetTransaction(&t);
-        sql.SetSQL(text);
-        sql.Params(0).SetAsDateTime(month);
-        sql.ExecQuery();
-        QStringList rows;
-        for (; sql.FieldCount() > 0 && !sql.Eof(); sql.Next()) {
-            rows << sql.Fields(0).AsString();
-        }
-        sql.Close();
-        t.Commit();
-        return rows;
+        return CommittedRows(dm.BDados, text, {month});
     }
     // Each test logs in a month of its own, so tests running side by side
     // never write the same row.
