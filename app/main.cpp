@@ -6,6 +6,7 @@
 #include "Exception.h"
 #include "IniciaRemoto.h"
 #include "MessageService.h"
+#include "RLEngineServices.h"
 #include "RLFeedBack.h"
 #include "RLFindDialog.h" // RLPreviewForm.h holds a QPointer to it
 #include "RLPreviewForm.h"
@@ -15,6 +16,7 @@
 #include "ReportEntries.h"
 
 #include <QEvent>
+#include <QPointer>
 #include <memory>
 
 namespace {
@@ -35,10 +37,45 @@ public:
 void WireReports() {
     RegisterProgressWindow();
     RegisterPreviewWindow();
+    // The engine's and the filters' messages (a failed preparation, "not
+    // found", a failed background save) become the program's message boxes.
+    RLEngineServices::SetMessageSink(
+        [](const QString& text) { MessageService::Current().ShowMessage(text); });
     ReportEntries::SetImprimeBalancete(
         [](QWidget* owner, const TBalanceteInputs& inputs) { RunBalancete(owner, inputs); });
     ReportEntries::SetImprimeInadimplencia([](QWidget* owner) { RunRemotoInad(owner); });
     ReportEntries::SetImprimeCompromissados([](QWidget* owner) { RunRemotoCap(owner); });
+}
+
+// Previews still open close with the program, so their pages and spool
+// files go with them.
+void CloseRemainingWindows() {
+    QApplication::closeAllWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// `quorva FILE.rpf`: the saved pages in a preview, without a login or a
+// database. The program ends when the last preview closes; a file that
+// cannot be read gives one message and no window.
+int ShowSavedPages(TGuardedApplication& app, const QString& fileName) {
+    QPointer<TRLPreviewForm> form;
+    try {
+        form = OpenStorageFilePreview(fileName);
+    } catch (const Exception& e) {
+        MessageService::Current().ShowError(
+            QStringLiteral("Não foi possível abrir o arquivo \"%1\".\n%2")
+                .arg(fileName, e.Message()));
+        return 1;
+    } catch (const std::exception& e) {
+        MessageService::Current().ShowError(
+            QStringLiteral("Não foi possível abrir o arquivo \"%1\".\n%2")
+                .arg(fileName, QString::fromLocal8Bit(e.what())));
+        return 1;
+    }
+    QApplication::setQuitOnLastWindowClosed(true);
+    const int result = form ? app.exec() : 0;
+    CloseRemainingWindows();
+    return result;
 }
 
 } // namespace
@@ -48,6 +85,15 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Acesso Remoto"));
     RegionalSettings::Reload();
     WireReports();
+
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 2) {
+        MessageService::Current().ShowError(QStringLiteral("Uso: quorva [ARQUIVO.rpf]"));
+        return 2;
+    }
+    if (args.size() == 2) {
+        return ShowSavedPages(app, args.at(1));
+    }
 
     std::unique_ptr<TDM> dm;
     try {
@@ -68,6 +114,7 @@ int main(int argc, char** argv) {
     start->installEventFilter(&quit);
     start->show();
     const int result = app.exec();
+    CloseRemainingWindows();
     start.reset();
     dm.reset();
     return result;

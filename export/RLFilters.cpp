@@ -269,9 +269,10 @@ void TRLCustomFilter::Run() {
     std::unique_ptr<TRLProgress> progress;
     try {
         if (ShowProgress) {
-            CallOnGui([this, &progress] {
-                progress =
-                    RLEngineServices::CreateProgress({ProgressTitle(), 1, [this] { Cancel(); }});
+            const bool foreground = OnGuiThread();
+            CallOnGui([this, &progress, foreground] {
+                progress = RLEngineServices::CreateProgress(
+                    {ProgressTitle(), 1, [this] { Cancel(); }, foreground});
             });
         }
         if (progress) {

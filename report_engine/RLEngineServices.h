@@ -28,6 +28,10 @@ struct TRLProgressRequest {
     QString Title; // for generation, "Preparando o relatório..."
     int Bars = 1;  // one per report of the NextReport chain
     std::function<void()> OnCancel;
+    // A run in the foreground keeps the other windows from taking input
+    // while its window is up (only its Cancel answers); a background run
+    // leaves them usable.
+    bool Modal = true;
 };
 
 using TRLProgressFactory = std::function<std::unique_ptr<TRLProgress>(const TRLProgressRequest&)>;

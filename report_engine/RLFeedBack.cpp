@@ -18,6 +18,9 @@ public:
     explicit WindowProgress(const TRLProgressRequest& request)
         : window_(request.Title, request.Bars) {
         window_.OnCancel = request.OnCancel;
+        if (request.Modal) {
+            window_.setWindowModality(Qt::ApplicationModal);
+        }
         window_.show();
     }
     void SetMax(int max) override { window_.SetMax(max); }

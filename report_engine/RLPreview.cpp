@@ -75,9 +75,14 @@ void PaintPreviewBox(QPainter& painter, const QRect& box, const TRLGraphicSurfac
 TRLPreviewBox::TRLPreviewBox(TRLPreview* preview, int position)
     : QWidget(preview->viewport()), preview_(preview), position_(position) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A click gives the box the focus, so its Ctrl+C copies this page
+    // whether or not the right-click menu is open.
+    setFocusPolicy(Qt::ClickFocus);
     menu_ = new QMenu(this);
     QAction* copy = menu_->addAction(Messages().Copy);
     copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    addAction(copy);
     connect(copy, &QAction::triggered, this, [this] { CopyPage(); });
 }
 

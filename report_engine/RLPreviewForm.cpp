@@ -202,6 +202,8 @@ void TRLPreviewForm::CreateToolbar() {
     ComboBoxZoom = Place<QComboBox>(bar, 478, 0, 145, 21);
     ComboBoxZoom->setEditable(true);
     ComboBoxZoom->setInsertPolicy(QComboBox::NoInsert);
+    // No completion from the list: typing 50 must not become "500%".
+    ComboBoxZoom->setCompleter(nullptr);
     ComboBoxZoom->addItems({QStringLiteral("500%"), QStringLiteral("200%"), QStringLiteral("150%"),
                             QStringLiteral("100%"), QStringLiteral("75%"), QStringLiteral("50%"),
                             QStringLiteral("25%"), QStringLiteral("10%"), m.PageWidth, m.EntirePage,

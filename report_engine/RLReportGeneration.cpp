@@ -186,8 +186,10 @@ bool TRLReportGenerator::Run() {
         const QString message = error ? error->Message() : QString::fromLocal8Bit(e.what());
         r_.progress_ = nullptr;
         progress.reset(); // the box must not sit under the progress window
+        // A line feed, not a lone carriage return: message boxes and
+        // terminals alike start a new line for it.
         RLEngineServices::ShowMessage(r_.Name() + QLatin1String(": ") + Messages().PrepareError +
-                                      QLatin1Char('\r') + message);
+                                      QLatin1Char('\n') + message);
         result = false;
     }
     r_.progress_ = nullptr;

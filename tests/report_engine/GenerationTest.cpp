@@ -348,7 +348,7 @@ TEST_F(GenerationTest, AnErrorEndsGenerationWithOneMessage) {
     EXPECT_FALSE(Prepare());
     ASSERT_EQ(messages.Texts.size(), 1);
     EXPECT_EQ(messages.Texts.at(0), QStringLiteral("RLReport1: ") + Messages().PrepareError +
-                                        QLatin1Char('\r') + Messages().NotFound +
+                                        QLatin1Char('\n') + Messages().NotFound +
                                         QStringLiteral(": Text_NOPE.DataField \"NOPE\""));
     EXPECT_EQ(report.ReportState(), rsIdle);
 

@@ -107,6 +107,15 @@ TEST_F(FormFixture, TheZoomBoxTakesPercentagesAndTheFitItems) {
         EXPECT_EQ(View()->ZoomPercent(), c.zoom) << c.typed;
         EXPECT_EQ(form->ComboBoxZoom->currentText(), QStringLiteral("%1%").arg(c.zoom));
     }
+    // Typed key by key, as a user types: the list's "500%" must not
+    // complete "50".
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    form->ComboBoxZoom->setFocus();
+    form->ComboBoxZoom->lineEdit()->clear();
+    QTest::keyClicks(form->ComboBoxZoom->lineEdit(), QStringLiteral("50"));
+    QTest::keyClick(form->ComboBoxZoom->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(View()->ZoomPercent(), 50);
     form->ComboBoxZoom->setCurrentIndex(10);
     emit form->ComboBoxZoom->textActivated(form->ComboBoxZoom->itemText(10));
     EXPECT_TRUE(View()->MultiplePages());

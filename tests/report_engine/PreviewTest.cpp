@@ -233,9 +233,16 @@ TEST_F(PreviewFixture, DoubleClickSwitchesBetweenMultiplePagesAndPageWidth) {
     EXPECT_EQ(preview->PageIndex(), 1);
 }
 
-TEST_F(PreviewFixture, CopyPutsThePageAtItsOwnSizeOnTheClipboard) {
+TEST_F(PreviewFixture, CtrlCOnAFocusedBoxPutsThePageAtItsOwnSizeOnTheClipboard) {
     preview->SetZoomPercent(30);
-    preview->Box(0)->CopyPage();
+    preview->show();
+    preview->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(preview.get()));
+    QApplication::clipboard()->clear();
+    // A click gives the box the focus; the key works without the menu.
+    QTest::mouseClick(preview->Box(0), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    ASSERT_TRUE(preview->Box(0)->hasFocus());
+    QTest::keyClick(preview->Box(0), Qt::Key_C, Qt::ControlModifier);
     const QImage copied = QApplication::clipboard()->image();
     ASSERT_FALSE(copied.isNull());
     EXPECT_EQ(copied.size(), QSize(794, 1123));

@@ -330,7 +330,7 @@ TEST_F(BalanceteReport, FailingBalanceLookupShowsTheEngineMessageAndStillLogs) {
     EXPECT_EQ(previews, 0);
     ASSERT_EQ(engineMessages.size(), 1);
     EXPECT_TRUE(engineMessages[0].startsWith(QStringLiteral("RL1: ")));
-    EXPECT_TRUE(engineMessages[0].contains(QStringLiteral("\rInteger overflow")))
+    EXPECT_TRUE(engineMessages[0].contains(QStringLiteral("\nInteger overflow")))
         << engineMessages[0].toStdString();
     EXPECT_EQ(CommittedRows(dm.BDados,
                             QStringLiteral("select diasbal01 from emissoes where cod = 62 and "

@@ -1,0 +1,425 @@
+#!/usr/bin/env python3
+"""The desktop program as a manager uses it, end to end.
+
+Starts the real `quorva` executable (its own main and event loop, no test
+seam) under Xvfb with a window manager, against the test server, and drives
+it with real input events through xdotool: log in, generate the balance
+report, page, zoom, find and save while the selection screen is still open,
+open both listings, a report that fails in preparation, log out and quit.
+A second run opens a saved page file through `quorva FILE.rpf`, and a third
+gives it a damaged one. The saved files are checked with independent
+readers (qpdf, pdftotext, xlrd), and every step leaves a screenshot in the
+artifacts folder for a person to look at.
+
+Usage: desktop_e2e.py QUORVA_EXECUTABLE ARTIFACTS_DIR
+Needs: Xvfb, openbox, xdotool, ImageMagick's import, qpdf, pdftotext,
+python3-xlrd; the test server on QUORVA_DB_HOST (ctest's db fixture).
+"""
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+QUORVA = os.path.abspath(sys.argv[1])
+ARTIFACTS = os.path.abspath(sys.argv[2])
+STEP_TIMEOUT = 30.0
+
+
+class Failure(Exception):
+    pass
+
+
+def run(*args, check=True, timeout=30, **kw):
+    return subprocess.run(args, check=check, timeout=timeout, capture_output=True, text=True, **kw)
+
+
+class Display:
+    """A private X server with a window manager, torn down on exit."""
+
+    def __init__(self):
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            number = f.readline().strip()
+        if not number:
+            raise Failure("Xvfb did not start")
+        os.environ["DISPLAY"] = ":" + number
+        self.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+
+    def close(self):
+        for p in (self.wm, self.xvfb):
+            p.terminate()
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+
+
+class Steps:
+    """Screenshots numbered in the order the steps happened."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.n = 0
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+
+    def shot(self, name):
+        self.n += 1
+        path = os.path.join(self.folder, "%02d-%s.png" % (self.n, name))
+        run("import", "-window", "root", path)
+        print("screenshot", path, flush=True)
+
+
+def windows(name):
+    r = run("xdotool", "search", "--onlyvisible", "--name", name, check=False)
+    return [int(w) for w in r.stdout.split()]
+
+
+def wait_window(name, timeout=STEP_TIMEOUT, gone=False):
+    """The id of a visible window whose title matches `name` (a regex)."""
+    end = time.time() + timeout
+    while time.time() < end:
+        found = windows(name)
+        if gone and not found:
+            return None
+        if found and not gone:
+            time.sleep(0.3)  # let it finish laying out and painting
+            return found[-1]
+        time.sleep(0.2)
+    raise Failure("window %r %s after %.0f s" % (name, "still there" if gone else "not shown", timeout))
+
+
+def title(window):
+    return run("xdotool", "getwindowname", str(window)).stdout.strip()
+
+
+def activate(window):
+    run("xdotool", "windowactivate", "--sync", str(window), check=False)
+    run("xdotool", "windowfocus", "--sync", str(window), check=False)
+    time.sleep(0.2)
+
+
+def keys(window, *names):
+    activate(window)
+    for k in names:
+        run("xdotool", "key", "--clearmodifiers", k)
+        time.sleep(0.15)
+
+
+def type_text(window, text):
+    activate(window)
+    run("xdotool", "type", "--delay", "30", text)
+    time.sleep(0.2)
+
+
+def click(window, x, y, button=1, double=False):
+    """A real mouse click at (x, y) of the window's client area, raised
+    first: the previews are maximised on top of each other."""
+    activate(window)
+    run("xdotool", "mousemove", "--window", str(window), str(x), str(y))
+    time.sleep(0.1)
+    if double:
+        run("xdotool", "click", "--repeat", "2", "--delay", "80", str(button))
+    else:
+        run("xdotool", "click", str(button))
+    time.sleep(0.4)
+
+
+def geometry(window):
+    out = run("xdotool", "getwindowgeometry", "--shell", str(window)).stdout
+    g = dict(line.split("=") for line in out.split())
+    return int(g["WIDTH"]), int(g["HEIGHT"])
+
+
+def wait_for(predicate, what, timeout=STEP_TIMEOUT):
+    end = time.time() + timeout
+    while time.time() < end:
+        if predicate():
+            return
+        time.sleep(0.2)
+    raise Failure("timed out waiting for " + what)
+
+
+def wait_file(path):
+    wait_for(lambda: os.path.exists(path) and os.path.getsize(path) > 0, path)
+    time.sleep(0.5)
+
+
+# The preview's toolbar, by left edge (the window's own layout).
+PRINT, SAVE, FIRST, PRIOR, NEXT, LAST, ZOOM_DOWN, ZOOM_UP, ZOOM_BOX, CLOSE = (
+    25, 75, 206, 228, 389, 411, 444, 466, 540, 719)
+TOOL_Y = 12
+# The selection screen: its menu bar above the panels, and the menu items.
+MENU_H = 20
+MENU_INADIMPLENCIA, MENU_ENCERRAR = (44, 208)
+TYPE_TODAS, GRADE_4, BUSCAR_CONTAS = (173, 441, 573)
+
+
+class Program:
+    """The program, its output kept in the artifacts folder."""
+
+    def __init__(self, workdir, *args):
+        self.log = open(os.path.join(ARTIFACTS, "program-%d.log" % time.monotonic_ns()), "w")
+        self.proc = subprocess.Popen([QUORVA, *args], cwd=workdir, stdout=self.log,
+                                     stderr=subprocess.STDOUT, text=True)
+
+    def wait(self, timeout=STEP_TIMEOUT):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end")
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        elif self.proc.returncode < 0:
+            print("the program died of signal", -self.proc.returncode, flush=True)
+        self.log.close()
+
+
+def login(start, cond, password):
+    """Number, Enter, password, Enter, then Space on the focused "Entrar"."""
+    click(start, 272, 360)  # the number field's panel, in case the focus is elsewhere
+    keys(start, "ctrl+a")
+    type_text(start, cond)
+    keys(start, "Return")
+    type_text(start, password)
+    keys(start, "Return", "space")
+
+
+def check_pdf(path, texts):
+    run("qpdf", "--check", path)
+    text = run("pdftotext", "-layout", path, "-").stdout
+    for t in texts:
+        if t not in text:
+            raise Failure("%s does not contain %r" % (path, t))
+
+
+def check_xls(path, texts):
+    script = ("import sys, xlrd\n"
+              "b = xlrd.open_workbook(sys.argv[1])\n"
+              "for s in b.sheets():\n"
+              "    for r in range(s.nrows):\n"
+              "        print('|'.join(str(v) for v in s.row_values(r)))\n")
+    out = run("/usr/bin/python3", "-c", script, path).stdout
+    for t in texts:
+        if t not in out:
+            raise Failure("%s does not contain %r" % (path, t))
+
+
+def save_as(preview, path):
+    """"Salvar", the file name typed with its extension, Enter."""
+    click(preview, SAVE, TOOL_Y)
+    dialog = wait_window("^Salvar$")
+    keys(dialog, "ctrl+a")
+    type_text(dialog, path)
+    keys(dialog, "Return")
+    wait_window("^Salvar$", gone=True)
+    wait_file(path)
+
+
+def close_message(expected_pattern, steps, name):
+    """The one message box now up: its text is checked through the
+    program's own output-free route, the screenshot; it is closed with Enter."""
+    box = wait_window("^Acesso Remoto$")
+    steps.shot(name)
+    keys(box, "Return")
+    wait_window("^Acesso Remoto$", gone=True)
+
+
+def desktop_flow(steps, work):
+    prog = Program(work)
+    try:
+        start = wait_window("Acesso Remoto \\(2015-02\\)")
+        # The login fields appear once the probe reaches the server.
+        time.sleep(2.5)
+        steps.shot("start-screen")
+
+        login(start, "60", "bal60")
+        selection = wait_window("Condomínio Balancete Modelo")
+        steps.shot("selection-screen")
+        # "Selecionar todas as contas", then "Gerar Relatório".
+        click(selection, 464 + 77, MENU_H + 8 + 16)
+        steps.shot("accounts-selected")
+        click(selection, 314 + 72, MENU_H + 8 + 34)
+        preview = wait_window("Pré-visualização")
+        steps.shot("balance-preview")
+
+        # The preview answers while the selection screen is still open.
+        if not windows("Condomínio Balancete Modelo"):
+            raise Failure("the selection screen closed when the preview opened")
+        click(preview, NEXT, TOOL_Y)
+        steps.shot("balance-next-page")
+        click(preview, LAST, TOOL_Y)
+        click(preview, FIRST, TOOL_Y)
+        click(preview, ZOOM_DOWN, TOOL_Y)
+        click(preview, ZOOM_DOWN, TOOL_Y)
+        steps.shot("balance-zoom-80")
+        # Typed zoom.
+        click(preview, ZOOM_BOX, TOOL_Y)
+        keys(preview, "ctrl+a")
+        type_text(preview, "50")
+        keys(preview, "Return")
+        steps.shot("balance-zoom-50")
+
+        # Find: a text on the page, then one that is nowhere.
+        keys(preview, "ctrl+f")
+        find = wait_window("^Procurar$")
+        type_text(find, "Despesas")
+        keys(find, "Return")
+        time.sleep(0.5)
+        steps.shot("balance-find-hit")
+        find = wait_window("^Procurar$")
+        keys(find, "ctrl+a")
+        type_text(find, "nada-disso-existe")
+        keys(find, "Return")
+        box = wait_window("^Acesso Remoto$")
+        steps.shot("balance-find-not-found")
+        keys(box, "Return")
+        wait_window("^Acesso Remoto$", gone=True)
+        find = windows("^Procurar$")
+        if find:
+            keys(find[-1], "Escape")
+
+        pdf = os.path.join(work, "balancete.pdf")
+        xls = os.path.join(work, "balancete.xls")
+        rpf = os.path.join(work, "balancete.rpf")
+        save_as(preview, pdf)
+        check_pdf(pdf, ["Balancete Detalhado por Conta", "Despesas com Pessoal"])
+        save_as(preview, xls)
+        check_xls(xls, ["Balancete Detalhado por Conta", "Despesas com Pessoal"])
+        save_as(preview, rpf)
+        steps.shot("balance-saved")
+        click(preview, CLOSE, TOOL_Y)
+        wait_window("Pré-visualização", gone=True)
+
+        # The two listings from the menu, each in a preview of its own; the
+        # first stays open while the second is made.
+        activate(selection)
+        click(selection, MENU_INADIMPLENCIA, 8)
+        inad = wait_window("Pré-visualização")
+        steps.shot("inadimplencia-preview")
+        activate(selection)
+        keys(selection, "alt+c")  # "&Compromissado"
+        wait_for(lambda: len(windows("Pré-visualização")) >= 2, "a second preview")
+        steps.shot("compromissados-preview")
+        for w in windows("Pré-visualização"):
+            click(w, NEXT, TOOL_Y)  # each answers
+        # Logging out leaves them working.
+        activate(selection)
+        click(selection, MENU_ENCERRAR, 8)
+        wait_window("Condomínio Balancete Modelo", gone=True)
+        start = wait_window("Acesso Remoto \\(2015-02\\)")
+        steps.shot("logged-out-previews-open")
+        previews = windows("Pré-visualização")
+        if len(previews) != 2:
+            raise Failure("%d previews left open after logging out, not 2" % len(previews))
+        for w in previews:
+            click(w, NEXT, TOOL_Y)
+            click(w, CLOSE, TOOL_Y)
+        wait_window("Pré-visualização", gone=True)
+        steps.shot("logged-out")
+
+        # A report that fails in preparation shows one box, then nothing.
+        # Its failing balance sits under an income account: all accounts,
+        # deepest grade.
+        login(start, "62", "bal62")
+        selection = wait_window("Condomínio Saldo Impossível")
+        click(selection, TYPE_TODAS, MENU_H + 84 + 32)
+        click(selection, GRADE_4, MENU_H + 84 + 32)
+        click(selection, BUSCAR_CONTAS, MENU_H + 84 + 30)
+        click(selection, 464 + 77, MENU_H + 8 + 16)
+        click(selection, 314 + 72, MENU_H + 8 + 34)
+        box = wait_window("^Acesso Remoto$")
+        steps.shot("preparation-error")
+        keys(box, "Return")
+        wait_window("^Acesso Remoto$", gone=True)
+        if windows("Pré-visualização"):
+            raise Failure("a preview opened for a failed preparation")
+        activate(selection)
+        click(selection, MENU_ENCERRAR, 8)
+        start = wait_window("Acesso Remoto \\(2015-02\\)")
+        steps.shot("back-on-start-screen")
+        # "Encerrar" ends the program.
+        click(start, 30, 10)
+        code = prog.wait()
+        if code != 0:
+            raise Failure("the program ended with %d" % code)
+        return rpf
+    except Failure:
+        steps.shot("failure")
+        raise
+    finally:
+        prog.kill()
+
+
+def reopen_flow(steps, work, rpf):
+    prog = Program(work, rpf)
+    try:
+        preview = wait_window(re.escape(os.path.basename(rpf)))
+        steps.shot("rpf-reopened")
+        click(preview, NEXT, TOOL_Y)
+        click(preview, CLOSE, TOOL_Y)
+        code = prog.wait()
+        if code != 0:
+            raise Failure("the reopened preview ended with %d" % code)
+    except Failure:
+        steps.shot("failure")
+        raise
+    finally:
+        prog.kill()
+
+
+def damaged_flow(steps, work):
+    bad = os.path.join(work, "estragado.rpf")
+    with open(bad, "wb") as f:
+        f.write(b"not a page file at all")
+    prog = Program(work, bad)
+    try:
+        box = wait_window("^Acesso Remoto$")
+        steps.shot("rpf-damaged")
+        keys(box, "Return")
+        code = prog.wait()
+        if code == 0:
+            raise Failure("a damaged page file ended with 0")
+        if windows("estragado"):
+            raise Failure("a window was left open for a damaged file")
+    except Failure:
+        steps.shot("failure")
+        raise
+    finally:
+        prog.kill()
+
+
+def main():
+    steps = Steps(ARTIFACTS)
+    display = Display()
+    work = tempfile.mkdtemp(prefix="quorva-e2e-")
+    os.environ.setdefault("LC_ALL", "pt_BR.UTF-8")
+    try:
+        rpf = desktop_flow(steps, work)
+        reopen_flow(steps, work, rpf)
+        damaged_flow(steps, work)
+    except Failure as e:
+        print("FAILED:", e, flush=True)
+        return 1
+    finally:
+        display.close()
+        shutil.rmtree(work, ignore_errors=True)
+    print("end-to-end desktop flow passed; screenshots in", ARTIFACTS)
+    return 0
+
+
+if __name__ == "__main__":
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    sys.exit(main())
