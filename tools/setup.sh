@@ -12,7 +12,7 @@ PACKAGES=(
   qt6-base-dev libqt6sql6-ibase libjpeg62-turbo-dev libfreetype-dev
   fonts-liberation xvfb xauth
   # the end-to-end desktop test: a window manager, real input events, screenshots
-  openbox xdotool imagemagick
+  openbox xdotool xclip imagemagick
   # Brazilian regional settings for running the program as it is meant to run
   locales
   # the database server, its tools, client library and headers

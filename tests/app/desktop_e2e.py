@@ -134,12 +134,6 @@ def click(window, x, y, button=1, double=False):
     time.sleep(0.4)
 
 
-def geometry(window):
-    out = run("xdotool", "getwindowgeometry", "--shell", str(window)).stdout
-    g = dict(line.split("=") for line in out.split())
-    return int(g["WIDTH"]), int(g["HEIGHT"])
-
-
 def wait_for(predicate, what, timeout=STEP_TIMEOUT):
     end = time.time() + timeout
     while time.time() < end:
@@ -228,13 +222,157 @@ def save_as(preview, path):
     wait_file(path)
 
 
-def close_message(expected_pattern, steps, name):
-    """The one message box now up: its text is checked through the
-    program's own output-free route, the screenshot; it is closed with Enter."""
+def picture(window):
+    return subprocess.run(["import", "-window", str(window), "rgb:-"], check=True,
+                       capture_output=True, timeout=30).stdout
+
+
+def answers(window, action, what):
+    """Does the action change what the window shows? A window blocked by a
+    modal one swallows the input and stays as it was."""
+    before = picture(window)
+    action()
+    end = time.time() + 5
+    while time.time() < end:
+        if picture(window) != before:
+            return
+        time.sleep(0.2)
+    raise Failure(what + ": the window did not answer")
+
+
+def select_all_and_generate(selection):
+    click(selection, 464 + 77, MENU_H + 8 + 16)  # "Selecionar todas as contas"
+    click(selection, 314 + 72, MENU_H + 8 + 34)  # "Gerar Relatório"
+
+
+def clipboard_targets():
+    return run("xclip", "-selection", "clipboard", "-t", "TARGETS", "-o", check=False).stdout
+
+
+def balance_preview(steps, work, selection):
+    """The balance report's preview, used while the selection screen is up."""
+    select_all_and_generate(selection)
+    preview = wait_window("Pré-visualização")
+    steps.shot("balance-preview")
+    if not windows("Condomínio Balancete Modelo"):
+        raise Failure("the selection screen closed when the preview opened")
+
+    answers(preview, lambda: click(preview, ZOOM_DOWN, TOOL_Y), "zoom down")
+    answers(preview, lambda: click(preview, ZOOM_DOWN, TOOL_Y), "zoom down again")
+    steps.shot("balance-zoom-80")
+
+    def typed_zoom():
+        click(preview, ZOOM_BOX, TOOL_Y)
+        keys(preview, "ctrl+a")
+        type_text(preview, "50")
+        keys(preview, "Return")
+    answers(preview, typed_zoom, "typed zoom")
+    steps.shot("balance-zoom-50")
+
+    # Find: an outline around the hit, then a box for a text that is nowhere.
+    keys(preview, "ctrl+f")
+    find = wait_window("^Procurar$")
+    type_text(find, "Despesas")
+    answers(preview, lambda: keys(find, "Return"), "find")
+    steps.shot("balance-find-hit")
+    find = wait_window("^Procurar$")
+    keys(find, "ctrl+a")
+    type_text(find, "nada-disso-existe")
+    keys(find, "Return")
     box = wait_window("^Acesso Remoto$")
-    steps.shot(name)
+    steps.shot("balance-find-not-found")
     keys(box, "Return")
     wait_window("^Acesso Remoto$", gone=True)
+    for w in windows("^Procurar$"):
+        keys(w, "Escape")
+
+    # The print dialog opens and closes.
+    click(preview, PRINT, TOOL_Y)
+    dialog = wait_window("^Imprimir$")
+    steps.shot("balance-print-dialog")
+    keys(dialog, "Escape")
+    wait_window("^Imprimir$", gone=True)
+
+    # Ctrl+C on the page the mouse put the focus on (nothing was copied before
+    # on this fresh display).
+    click(preview, 640, 500)
+    keys(preview, "ctrl+c")
+    wait_for(lambda: "image/" in clipboard_targets(), "the page on the clipboard")
+
+    pdf = os.path.join(work, "balancete.pdf")
+    xls = os.path.join(work, "balancete.xls")
+    rpf = os.path.join(work, "balancete.rpf")
+    save_as(preview, pdf)
+    check_pdf(pdf, ["Balancete Detalhado por Conta", "Despesas com Pessoal"])
+    save_as(preview, xls)
+    check_xls(xls, ["Balancete Detalhado por Conta", "Despesas com Pessoal"])
+    save_as(preview, rpf)
+    steps.shot("balance-saved")
+    click(preview, CLOSE, TOOL_Y)
+    wait_window("Pré-visualização", gone=True)
+    return rpf
+
+
+def listings_then_logout(steps, selection):
+    """Both listings from the menu, each in a preview of its own; logging
+    out leaves them open and working."""
+    click(selection, MENU_INADIMPLENCIA, 8)
+    wait_window("Pré-visualização")
+    steps.shot("inadimplencia-preview")
+    keys(selection, "alt+c")  # "&Compromissado"
+    wait_for(lambda: len(windows("Pré-visualização")) >= 2, "a second preview")
+    steps.shot("compromissados-preview")
+    for w in windows("Pré-visualização"):
+        answers(w, lambda: click(w, ZOOM_DOWN, TOOL_Y), "a listing's zoom")
+    click(selection, MENU_ENCERRAR, 8)
+    wait_window("Condomínio Balancete Modelo", gone=True)
+    start = wait_window("Acesso Remoto \\(2015-02\\)")
+    steps.shot("logged-out-previews-open")
+    previews = windows("Pré-visualização")
+    if len(previews) != 2:
+        raise Failure("%d previews left open after logging out, not 2" % len(previews))
+    for w in previews:
+        answers(w, lambda: click(w, ZOOM_UP, TOOL_Y), "a preview after logging out")
+        click(w, CLOSE, TOOL_Y)
+    wait_window("Pré-visualização", gone=True)
+    steps.shot("logged-out")
+    return start
+
+
+def paging(steps, start):
+    """A listing of several pages: paging forward and back answers."""
+    login(start, "40", "Inad40")
+    selection = wait_window("Condomínio Teste Inadimplência")
+    click(selection, MENU_INADIMPLENCIA, 8)
+    preview = wait_window("Pré-visualização")
+    answers(preview, lambda: click(preview, NEXT, TOOL_Y), "next page")
+    steps.shot("listing-page-2")
+    answers(preview, lambda: click(preview, LAST, TOOL_Y), "last page")
+    answers(preview, lambda: click(preview, FIRST, TOOL_Y), "first page")
+    # It stays open through the next logout and closes with the program.
+    click(selection, MENU_ENCERRAR, 8)
+    return wait_window("Acesso Remoto \\(2015-02\\)")
+
+
+def failed_preparation(steps, start):
+    """A report that fails in preparation shows one box and no preview. Its
+    failing balance sits under an income account: all accounts, deepest
+    grade."""
+    login(start, "62", "bal62")
+    selection = wait_window("Condomínio Saldo Impossível")
+    previews = len(windows("Pré-visualização"))
+    click(selection, TYPE_TODAS, MENU_H + 84 + 32)
+    click(selection, GRADE_4, MENU_H + 84 + 32)
+    click(selection, BUSCAR_CONTAS, MENU_H + 84 + 30)
+    select_all_and_generate(selection)
+    box = wait_window("^Acesso Remoto$")
+    steps.shot("preparation-error")
+    keys(box, "Return")
+    wait_window("^Acesso Remoto$", gone=True)
+    if len(windows("Pré-visualização")) != previews:
+        raise Failure("a preview opened for a failed preparation")
+    click(selection, MENU_ENCERRAR, 8)
+    return wait_window("Acesso Remoto \\(2015-02\\)")
 
 
 def desktop_flow(steps, work):
@@ -244,117 +382,21 @@ def desktop_flow(steps, work):
         # The login fields appear once the probe reaches the server.
         time.sleep(2.5)
         steps.shot("start-screen")
-
         login(start, "60", "bal60")
         selection = wait_window("Condomínio Balancete Modelo")
         steps.shot("selection-screen")
-        # "Selecionar todas as contas", then "Gerar Relatório".
-        click(selection, 464 + 77, MENU_H + 8 + 16)
-        steps.shot("accounts-selected")
-        click(selection, 314 + 72, MENU_H + 8 + 34)
-        preview = wait_window("Pré-visualização")
-        steps.shot("balance-preview")
-
-        # The preview answers while the selection screen is still open.
-        if not windows("Condomínio Balancete Modelo"):
-            raise Failure("the selection screen closed when the preview opened")
-        click(preview, NEXT, TOOL_Y)
-        steps.shot("balance-next-page")
-        click(preview, LAST, TOOL_Y)
-        click(preview, FIRST, TOOL_Y)
-        click(preview, ZOOM_DOWN, TOOL_Y)
-        click(preview, ZOOM_DOWN, TOOL_Y)
-        steps.shot("balance-zoom-80")
-        # Typed zoom.
-        click(preview, ZOOM_BOX, TOOL_Y)
-        keys(preview, "ctrl+a")
-        type_text(preview, "50")
-        keys(preview, "Return")
-        steps.shot("balance-zoom-50")
-
-        # Find: a text on the page, then one that is nowhere.
-        keys(preview, "ctrl+f")
-        find = wait_window("^Procurar$")
-        type_text(find, "Despesas")
-        keys(find, "Return")
-        time.sleep(0.5)
-        steps.shot("balance-find-hit")
-        find = wait_window("^Procurar$")
-        keys(find, "ctrl+a")
-        type_text(find, "nada-disso-existe")
-        keys(find, "Return")
-        box = wait_window("^Acesso Remoto$")
-        steps.shot("balance-find-not-found")
-        keys(box, "Return")
-        wait_window("^Acesso Remoto$", gone=True)
-        find = windows("^Procurar$")
-        if find:
-            keys(find[-1], "Escape")
-
-        pdf = os.path.join(work, "balancete.pdf")
-        xls = os.path.join(work, "balancete.xls")
-        rpf = os.path.join(work, "balancete.rpf")
-        save_as(preview, pdf)
-        check_pdf(pdf, ["Balancete Detalhado por Conta", "Despesas com Pessoal"])
-        save_as(preview, xls)
-        check_xls(xls, ["Balancete Detalhado por Conta", "Despesas com Pessoal"])
-        save_as(preview, rpf)
-        steps.shot("balance-saved")
-        click(preview, CLOSE, TOOL_Y)
-        wait_window("Pré-visualização", gone=True)
-
-        # The two listings from the menu, each in a preview of its own; the
-        # first stays open while the second is made.
-        activate(selection)
-        click(selection, MENU_INADIMPLENCIA, 8)
-        inad = wait_window("Pré-visualização")
-        steps.shot("inadimplencia-preview")
-        activate(selection)
-        keys(selection, "alt+c")  # "&Compromissado"
-        wait_for(lambda: len(windows("Pré-visualização")) >= 2, "a second preview")
-        steps.shot("compromissados-preview")
-        for w in windows("Pré-visualização"):
-            click(w, NEXT, TOOL_Y)  # each answers
-        # Logging out leaves them working.
-        activate(selection)
-        click(selection, MENU_ENCERRAR, 8)
-        wait_window("Condomínio Balancete Modelo", gone=True)
-        start = wait_window("Acesso Remoto \\(2015-02\\)")
-        steps.shot("logged-out-previews-open")
-        previews = windows("Pré-visualização")
-        if len(previews) != 2:
-            raise Failure("%d previews left open after logging out, not 2" % len(previews))
-        for w in previews:
-            click(w, NEXT, TOOL_Y)
-            click(w, CLOSE, TOOL_Y)
-        wait_window("Pré-visualização", gone=True)
-        steps.shot("logged-out")
-
-        # A report that fails in preparation shows one box, then nothing.
-        # Its failing balance sits under an income account: all accounts,
-        # deepest grade.
-        login(start, "62", "bal62")
-        selection = wait_window("Condomínio Saldo Impossível")
-        click(selection, TYPE_TODAS, MENU_H + 84 + 32)
-        click(selection, GRADE_4, MENU_H + 84 + 32)
-        click(selection, BUSCAR_CONTAS, MENU_H + 84 + 30)
-        click(selection, 464 + 77, MENU_H + 8 + 16)
-        click(selection, 314 + 72, MENU_H + 8 + 34)
-        box = wait_window("^Acesso Remoto$")
-        steps.shot("preparation-error")
-        keys(box, "Return")
-        wait_window("^Acesso Remoto$", gone=True)
-        if windows("Pré-visualização"):
-            raise Failure("a preview opened for a failed preparation")
-        activate(selection)
-        click(selection, MENU_ENCERRAR, 8)
-        start = wait_window("Acesso Remoto \\(2015-02\\)")
+        rpf = balance_preview(steps, work, selection)
+        start = listings_then_logout(steps, selection)
+        start = paging(steps, start)
+        start = failed_preparation(steps, start)
         steps.shot("back-on-start-screen")
-        # "Encerrar" ends the program.
+        # "Encerrar" ends the program, the listing's preview with it.
         click(start, 30, 10)
         code = prog.wait()
         if code != 0:
             raise Failure("the program ended with %d" % code)
+        if windows("Pré-visualização"):
+            raise Failure("a preview outlived the program")
         return rpf
     except Failure:
         steps.shot("failure")
