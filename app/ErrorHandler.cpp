@@ -13,6 +13,8 @@ bool Guard(const std::function<void()>& handler) noexcept {
         try {
             handler();
             return true;
+        } catch (const EAbort&) {
+            // The silent abort ends the event without a message.
         } catch (const Exception& e) {
             MessageService::Current().ShowError(e.Message());
         } catch (const std::exception& e) {

@@ -182,10 +182,15 @@ bool TRLReportGenerator::Run() {
     } catch (const std::exception& e) {
         r_.state_ = rsIdle;
         r_.pageSurface_.reset();
-        const auto* error = dynamic_cast<const Exception*>(&e);
-        const QString message = error ? error->Message() : QString::fromLocal8Bit(e.what());
         r_.progress_ = nullptr;
         progress.reset(); // the box must not sit under the progress window
+        // The silent abort (the program is closing) ends the run without a
+        // message; any other error is shown once.
+        if (dynamic_cast<const EAbort*>(&e) != nullptr) {
+            return false;
+        }
+        const auto* error = dynamic_cast<const Exception*>(&e);
+        const QString message = error ? error->Message() : QString::fromLocal8Bit(e.what());
         // A line feed, not a lone carriage return: message boxes and
         // terminals alike start a new line for it.
         RLEngineServices::ShowMessage(r_.Name() + QLatin1String(": ") + Messages().PrepareError +

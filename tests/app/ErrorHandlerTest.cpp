@@ -47,6 +47,7 @@ TEST(Guard, ShowsTheErrorTextAndGoesOn) {
     EXPECT_FALSE(after);
     EXPECT_TRUE(Guard([] {}));
     EXPECT_FALSE(Guard([] { throw std::runtime_error("falhou"); }));
+    EXPECT_FALSE(Guard([] { throw EAbort(); })); // silent: no box
     EXPECT_EQ(rec.texts,
               (QStringList{QStringLiteral("error: Cannot perform operation -- DB is not open"),
                            QStringLiteral("error: falhou")}));
