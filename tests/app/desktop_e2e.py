@@ -422,25 +422,37 @@ def reopen_flow(steps, work, rpf):
         prog.kill()
 
 
-def damaged_flow(steps, work):
-    bad = os.path.join(work, "estragado.rpf")
-    with open(bad, "wb") as f:
-        f.write(b"not a page file at all")
-    prog = Program(work, bad)
-    try:
-        box = wait_window("^Acesso Remoto$")
-        steps.shot("rpf-damaged")
-        keys(box, "Return")
-        code = prog.wait()
-        if code == 0:
-            raise Failure("a damaged page file ended with 0")
-        if windows("estragado"):
-            raise Failure("a window was left open for a damaged file")
-    except Failure:
-        steps.shot("failure")
-        raise
-    finally:
-        prog.kill()
+def damaged_flow(steps, work, rpf):
+    """Page files that cannot be read: one box naming the file, a non-zero
+    exit, no window left."""
+    with open(rpf, "rb") as f:
+        good = f.read()
+    cases = {
+        "ausente.rpf": None,
+        "vazio.rpf": b"",
+        "truncado.rpf": good[: len(good) // 2],
+        "estranho.rpf": b"not a page file at all",
+    }
+    for name, content in cases.items():
+        path = os.path.join(work, name)
+        if content is not None:
+            with open(path, "wb") as f:
+                f.write(content)
+        prog = Program(work, path)
+        try:
+            box = wait_window("^Acesso Remoto$")
+            steps.shot("rpf-" + name.split(".")[0])
+            keys(box, "Return")
+            code = prog.wait()
+            if code == 0:
+                raise Failure("%s: the program ended with 0" % name)
+            if windows(re.escape(name)):
+                raise Failure("%s: a window was left open" % name)
+        except Failure:
+            steps.shot("failure")
+            raise
+        finally:
+            prog.kill()
 
 
 def main():
@@ -451,7 +463,7 @@ def main():
     try:
         rpf = desktop_flow(steps, work)
         reopen_flow(steps, work, rpf)
-        damaged_flow(steps, work)
+        damaged_flow(steps, work, rpf)
     except Failure as e:
         print("FAILED:", e, flush=True)
         return 1
