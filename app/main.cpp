@@ -2,6 +2,7 @@
 // screen and the message loop.
 #include "BalanceteEntry.h"
 #include "DMod.h"
+#include "EnterPressesButtons.h"
 #include "ErrorHandler.h"
 #include "Exception.h"
 #include "IniciaRemoto.h"
@@ -14,6 +15,7 @@
 #include "RemotoCap.h"
 #include "RemotoInad.h"
 #include "ReportEntries.h"
+#include "ToolkitTranslations.h"
 
 #include <QEvent>
 #include <QPointer>
@@ -84,6 +86,8 @@ int main(int argc, char** argv) {
     TGuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Acesso Remoto"));
     RegionalSettings::Reload();
+    LoadToolkitTranslations();
+    InstallEnterPressesButtons();
     WireReports();
 
     const QStringList args = QCoreApplication::arguments();

@@ -216,6 +216,10 @@ void TRLSaveDialog::SpeedButtonLookupClick() {
 QString TRLSaveDialog::AskFileName(const QString& filter, const QString& defaultExt,
                                    const QString& start) {
     QFileDialog dialog(this);
+    // The toolkit's own dialog everywhere, large enough for its name, size,
+    // type and date columns to show.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.resize(760, 480);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(defaultExt.mid(1));

@@ -11,6 +11,8 @@ PACKAGES=(
   # Qt 6 and what its widgets, fonts and pictures need
   qt6-base-dev libqt6sql6-ibase libjpeg62-turbo-dev libfreetype-dev
   fonts-liberation xvfb xauth
+  # the toolkit's own dialogs in Brazilian Portuguese
+  qt6-translations-l10n
   # the end-to-end desktop test: a window manager, real input events, screenshots
   openbox xdotool xclip imagemagick
   # Brazilian regional settings for running the program as it is meant to run

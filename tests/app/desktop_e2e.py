@@ -182,13 +182,14 @@ class Program:
 
 
 def login(start, cond, password):
-    """Number, Enter, password, Enter, then Space on the focused "Entrar"."""
+    """Keyboard only: number, Enter, password, Enter, and Enter again on the
+    focused "Entrar"."""
     click(start, 272, 360)  # the number field's panel, in case the focus is elsewhere
     keys(start, "ctrl+a")
     type_text(start, cond)
     keys(start, "Return")
     type_text(start, password)
-    keys(start, "Return", "space")
+    keys(start, "Return", "KP_Enter")
 
 
 def check_pdf(path, texts):
