@@ -212,10 +212,18 @@ def check_xls(path, texts):
             raise Failure("%s does not contain %r" % (path, t))
 
 
-def save_as(preview, path):
-    """"Salvar", the file name typed with its extension, Enter."""
+def save_as(preview, path, steps=None):
+    """"Salvar", the file name typed with its extension, Enter. With `steps`,
+    the dialog and its file dialog behind "..." are photographed too."""
     click(preview, SAVE, TOOL_Y)
     dialog = wait_window("^Salvar$")
+    if steps:
+        steps.shot("save-dialog")
+        click(dialog, 366, 22)  # "..."
+        files = wait_window("Salvar como")
+        steps.shot("save-file-dialog")
+        keys(files, "Escape")
+        wait_window("Salvar como", gone=True)
     keys(dialog, "ctrl+a")
     type_text(dialog, path)
     keys(dialog, "Return")
@@ -303,7 +311,7 @@ def balance_preview(steps, work, selection):
     pdf = os.path.join(work, "balancete.pdf")
     xls = os.path.join(work, "balancete.xls")
     rpf = os.path.join(work, "balancete.rpf")
-    save_as(preview, pdf)
+    save_as(preview, pdf, steps)
     check_pdf(pdf, ["Balancete Detalhado por Conta", "Despesas com Pessoal"])
     save_as(preview, xls)
     check_xls(xls, ["Balancete Detalhado por Conta", "Despesas com Pessoal"])
