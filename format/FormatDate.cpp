@@ -68,15 +68,9 @@ bool MarkerFollows(const QChar* p, qsizetype from, qsizetype n) {
 
 class DateWriter {
 public:
-    DateWriter(const RegionalSettings& settings, double value) : settings_(settings) {
-        // Decoding carries a time that rounds up to midnight into the next
-        // day, so the day of the week is taken from the decoded date.
+    DateWriter(const RegionalSettings& settings, double value)
+        : settings_(settings), dayOfWeek_(DateTime::DayOfWeek(value)) {
         DateTime::DecodeDateTime(value, date_, time_);
-        if (date_.Year != 0) {
-            double encoded = 0;
-            DateTime::TryEncodeDate(date_.Year, date_.Month, date_.Day, encoded);
-            dayOfWeek_ = DateTime::DayOfWeek(encoded);
-        }
     }
 
     void Append(const QString& pattern, int level);

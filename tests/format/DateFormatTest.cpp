@@ -129,6 +129,39 @@ TEST_F(DateFormat, ValuesOutsideTheCalendar) {
               QStringLiteral("08/03/2015 00:00:00.000 dom"));
 }
 
+// Decoding and formatting give a value the same day: its time rounded to
+// the millisecond, a time that reaches midnight carried into the next day
+// (for values before 1899 too, whose time counts back from their date).
+TEST_F(DateFormat, DecodingAndFormattingAgreeOnTheDayNearMidnight) {
+    struct Row {
+        double value;
+        const char* day;
+        int dayOfWeek;
+    };
+    const Row rows[] = {
+        {59278.999999999, "2062-04-18 ter", 3},
+        {59278.9999999, "2062-04-17 seg", 2}, // 23:59:59.991 stays on its day
+        {59278.5, "2062-04-17 seg", 2},
+        {-390.9999999999, "1898-12-06 ter", 3},
+        {-390.5, "1898-12-05 seg", 2},
+        {-0.9999999999, "1899-12-31 dom", 1},
+        {DateTime::kMaxDays + 0.9999999999, "0000-00-00 ", 0}, // past 31/12/9999
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value);
+        EXPECT_EQ(FormatDateText(QStringLiteral("yyyy-mm-dd ddd"), row.value).toStdString(),
+                  row.day);
+        const DateTime::Date d = DateTime::DecodeDate(row.value);
+        EXPECT_EQ(QStringLiteral("%1-%2-%3")
+                      .arg(d.Year, 4, 10, QLatin1Char('0'))
+                      .arg(d.Month, 2, 10, QLatin1Char('0'))
+                      .arg(d.Day, 2, 10, QLatin1Char('0'))
+                      .toStdString(),
+                  std::string(row.day, 10));
+        EXPECT_EQ(DateTime::DayOfWeek(row.value), row.dayOfWeek);
+    }
+}
+
 class DateParse : public ::testing::Test {
 protected:
     ScopedSettings settings_{BrazilianSettings()};
