@@ -37,7 +37,7 @@ TEST_F(DateFormat, EveryTokenClass) {
         {"DD/MM/YYYY", "07/03/2015"}, // letters match without case
         {"yyy", "2015"},
         {"ddd|dddd", "sáb|sábado"},
-        {"aaa|aaaa|AaAa", "sáb|sábado|sábado"},
+        {"aaa|aaaa", "sáb|sábado"},
         {"mmm|mmmm|mmmmmm", "mar|março|março"},
         {"ddddd", "07/03/2015"},
         {"dddddd", "sábado, 7 de março de 2015"},
@@ -127,6 +127,28 @@ TEST_F(DateFormat, ValuesOutsideTheCalendar) {
     EXPECT_EQ(FormatDateText(QStringLiteral("dd/mm/yyyy hh:nn:ss.zzz ddd"),
                              At(2015, 3, 7) + 0.9999999999),
               QStringLiteral("08/03/2015 00:00:00.000 dom"));
+}
+
+// A run of "a" is one token when its letters share their case: three or
+// four are the short or long day name, any other run is written as it
+// stands. The markers are read before runs.
+TEST_F(DateFormat, DayNameRuns) {
+    struct Row {
+        const char* pattern;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"a|aa", "a|aa"},   {"AAA|AAAA", "sáb|sábado"},
+        {"aaaaa", "aaaaa"}, {"aaaaaa", "aaaaaa"},
+        {"Aaaa", "Asáb"},   {"aaaA", "sábA"},
+        {"aaAA", "aaAA"},   {"aAa", "aAa"},
+        {"AaAa", "AaAa"},   {"aaaa h am/pm", "sábado 2 pm"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(FormatDateText(QString::fromUtf8(row.pattern), value_).toStdString(),
+                  row.expected)
+            << row.pattern;
+    }
 }
 
 // Decoding and formatting give a value the same day: its time rounded to
