@@ -2,6 +2,7 @@
 // against the test server (condominium 70 of fixtures-balancete-tool.sql):
 // the month or period and the accounts checked as the selection screen
 // checks them, distinct exit codes, the pages saved, the emission logged.
+#include "../export/PdfTools.h"
 #include "../support/CommittedSql.h"
 #include "DMod.h"
 #include "DateTime.h"
@@ -10,6 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,6 +19,47 @@ namespace {
 QStringList Balancete(const QString& output, const QStringList& options) {
     return ReportArgs(70, QStringLiteral("agenda70"), QStringLiteral("balancete"), output) +
            options;
+}
+
+// Whether page 1 of the PDF, rendered at 192 pixels per inch, has a line
+// under the words of the phrase: a pixel row in their lower half, down to
+// the bottom of their box, dark over 95% of their width.
+bool Underlined(const QString& pdf, const QString& phrase) {
+    const QStringList wanted = phrase.split(QLatin1Char(' '));
+    const std::vector<PdfTools::Word> words = PdfTools::Words(pdf);
+    std::size_t at = 0;
+    while (at + wanted.size() <= words.size()) {
+        bool match = true;
+        for (qsizetype k = 0; k < wanted.size() && match; ++k) {
+            match = words[at + static_cast<std::size_t>(k)].text == wanted[k];
+        }
+        if (match) {
+            break;
+        }
+        ++at;
+    }
+    if (at + wanted.size() > words.size()) {
+        ADD_FAILURE() << "no " << phrase.toStdString() << " in " << pdf.toStdString();
+        return false;
+    }
+    const PdfTools::Word& first = words[at];
+    const PdfTools::Word& last = words[at + static_cast<std::size_t>(wanted.size()) - 1];
+    const QImage page(PdfTools::Render(pdf, pdf + QStringLiteral("-page"), 192));
+    const double scale = 192.0 / 72.0;
+    const int left = static_cast<int>(first.xMin * scale) + 2;
+    const int right = static_cast<int>(last.xMax * scale) - 2;
+    const int top = static_cast<int>((first.yMin + first.yMax) / 2 * scale);
+    const int bottom = static_cast<int>(first.yMax * scale) + 1;
+    for (int y = top; y <= bottom && y < page.height(); ++y) {
+        int dark = 0;
+        for (int x = left; x < right; ++x) {
+            dark += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
+        }
+        if (dark * 100 >= 95 * (right - left)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 class BalanceteToolTest : public ::testing::Test {
@@ -150,6 +193,14 @@ TEST_F(BalanceteToolTest, MonthRunWritesThePagesAndLogsTheEmission) {
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << f.name;
         EXPECT_EQ(file.read(f.signature.size()), f.signature) << f.name;
     }
+    // The PDF names only faces readers know, so the underlined header keeps
+    // its own face, and it is drawn with its line; the bold condominium
+    // name under it has none.
+    const QString pdf = Out(QStringLiteral("maio.pdf"));
+    EXPECT_EQ(PdfTools::FontNames(pdf).join(u'|').toStdString(), "Arial,Bold|Arial");
+    EXPECT_TRUE(Underlined(pdf, QStringLiteral("Balancete Detalhado por Conta")));
+    EXPECT_TRUE(Underlined(pdf, QStringLiteral("Mês: 05/2019")));
+    EXPECT_FALSE(Underlined(pdf, QStringLiteral("Condomínio Relatório Agendado")));
     ClearLog(May2019);
 }
 
