@@ -21,46 +21,58 @@ QStringList Balancete(const QString& output, const QStringList& options) {
            options;
 }
 
-// Whether page 1 of the PDF, rendered at 192 pixels per inch, has a line
-// under the words of the phrase: a pixel row in their lower half, down to
-// the bottom of their box, dark over 95% of their width.
-bool Underlined(const QString& pdf, const QString& phrase) {
-    const QStringList wanted = phrase.split(QLatin1Char(' '));
-    const std::vector<PdfTools::Word> words = PdfTools::Words(pdf);
-    std::size_t at = 0;
-    while (at + wanted.size() <= words.size()) {
-        bool match = true;
-        for (qsizetype k = 0; k < wanted.size() && match; ++k) {
-            match = words[at + static_cast<std::size_t>(k)].text == wanted[k];
+// Page 1 of a PDF rendered at 192 pixels per inch, with its words.
+struct RenderedPage {
+    QImage image;
+    std::vector<PdfTools::Word> words;
+    static constexpr double kScale = 192.0 / 72.0;
+
+    explicit RenderedPage(const QString& pdf)
+        : image(PdfTools::Render(pdf, pdf + QStringLiteral("-page"), 192)),
+          words(PdfTools::Words(pdf)) {}
+
+    // Whether a line runs under the words of the phrase: a pixel row in
+    // their lower half, down to the bottom of their box, dark over 95% of
+    // their width.
+    bool Underlined(const QString& phrase) const {
+        const std::vector<PdfTools::Word> run = Find(phrase);
+        if (run.empty()) {
+            ADD_FAILURE() << "no " << phrase.toStdString() << " on the page";
+            return false;
         }
-        if (match) {
-            break;
+        const int left = static_cast<int>(run.front().xMin * kScale) + 2;
+        const int right = static_cast<int>(run.back().xMax * kScale) - 2;
+        const int top = static_cast<int>((run.front().yMin + run.front().yMax) / 2 * kScale);
+        const int bottom = static_cast<int>(run.front().yMax * kScale) + 1;
+        for (int y = top; y <= bottom && y < image.height(); ++y) {
+            int dark = 0;
+            for (int x = left; x < right; ++x) {
+                dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+            }
+            if (dark * 100 >= 95 * (right - left)) {
+                return true;
+            }
         }
-        ++at;
-    }
-    if (at + wanted.size() > words.size()) {
-        ADD_FAILURE() << "no " << phrase.toStdString() << " in " << pdf.toStdString();
         return false;
     }
-    const PdfTools::Word& first = words[at];
-    const PdfTools::Word& last = words[at + static_cast<std::size_t>(wanted.size()) - 1];
-    const QImage page(PdfTools::Render(pdf, pdf + QStringLiteral("-page"), 192));
-    const double scale = 192.0 / 72.0;
-    const int left = static_cast<int>(first.xMin * scale) + 2;
-    const int right = static_cast<int>(last.xMax * scale) - 2;
-    const int top = static_cast<int>((first.yMin + first.yMax) / 2 * scale);
-    const int bottom = static_cast<int>(first.yMax * scale) + 1;
-    for (int y = top; y <= bottom && y < page.height(); ++y) {
-        int dark = 0;
-        for (int x = left; x < right; ++x) {
-            dark += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
+
+private:
+    std::vector<PdfTools::Word> Find(const QString& phrase) const {
+        const QStringList wanted = phrase.split(QLatin1Char(' '));
+        const auto n = static_cast<std::size_t>(wanted.size());
+        for (std::size_t at = 0; at + n <= words.size(); ++at) {
+            bool match = true;
+            for (std::size_t k = 0; k < n && match; ++k) {
+                match = words[at + k].text == wanted[static_cast<qsizetype>(k)];
+            }
+            if (match) {
+                return {words.begin() + static_cast<std::ptrdiff_t>(at),
+                        words.begin() + static_cast<std::ptrdiff_t>(at + n)};
+            }
         }
-        if (dark * 100 >= 95 * (right - left)) {
-            return true;
-        }
+        return {};
     }
-    return false;
-}
+};
 
 class BalanceteToolTest : public ::testing::Test {
 protected:
@@ -198,9 +210,10 @@ TEST_F(BalanceteToolTest, MonthRunWritesThePagesAndLogsTheEmission) {
     // name under it has none.
     const QString pdf = Out(QStringLiteral("maio.pdf"));
     EXPECT_EQ(PdfTools::FontNames(pdf).join(u'|').toStdString(), "Arial,Bold|Arial");
-    EXPECT_TRUE(Underlined(pdf, QStringLiteral("Balancete Detalhado por Conta")));
-    EXPECT_TRUE(Underlined(pdf, QStringLiteral("Mês: 05/2019")));
-    EXPECT_FALSE(Underlined(pdf, QStringLiteral("Condomínio Relatório Agendado")));
+    const RenderedPage page(pdf);
+    EXPECT_TRUE(page.Underlined(QStringLiteral("Balancete Detalhado por Conta")));
+    EXPECT_TRUE(page.Underlined(QStringLiteral("Mês: 05/2019")));
+    EXPECT_FALSE(page.Underlined(QStringLiteral("Condomínio Relatório Agendado")));
     ClearLog(May2019);
 }
 
