@@ -18,6 +18,7 @@ struct Face {
     int unitsPerEm = 2048;
     int winAscent = 0;
     int winDescent = 0;
+    TextMetrics::LineUnits lines;
     std::array<std::uint16_t, 65536> advance{}; // per UTF-16 code unit, font units
 };
 
@@ -26,6 +27,10 @@ quint16 U16(const QByteArray& d, qsizetype at) {
         return 0;
     }
     return static_cast<quint16>((static_cast<quint8>(d[at]) << 8) | static_cast<quint8>(d[at + 1]));
+}
+
+int S16(const QByteArray& d, qsizetype at) {
+    return static_cast<qint16>(U16(d, at));
 }
 
 quint32 U32(const QByteArray& d, qsizetype at) {
@@ -87,6 +92,24 @@ std::vector<std::uint16_t> ReadCmap(const QByteArray& d) {
     return glyphs;
 }
 
+// The strike-out from the OS/2 table, the underline from the post table.
+// A file without a post table gets an underline as thick as its strike-out,
+// its thickness below the baseline.
+TextMetrics::LineUnits ReadLineUnits(const QByteArray& d, qsizetype os2) {
+    TextMetrics::LineUnits lines;
+    lines.StrikeOutThickness = S16(d, os2 + 26);
+    lines.StrikeOutTop = S16(d, os2 + 28);
+    const qsizetype post = FindTable(d, "post");
+    if (post >= 0) {
+        lines.UnderlineTop = S16(d, post + 8);
+        lines.UnderlineThickness = S16(d, post + 10);
+    } else {
+        lines.UnderlineThickness = lines.StrikeOutThickness;
+        lines.UnderlineTop = -lines.StrikeOutThickness;
+    }
+    return lines;
+}
+
 std::unique_ptr<Face> LoadFace(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -105,6 +128,7 @@ std::unique_ptr<Face> LoadFace(const QString& path) {
     face->unitsPerEm = U16(d, head + 18);
     face->winAscent = U16(d, os2 + 74);
     face->winDescent = U16(d, os2 + 76);
+    face->lines = ReadLineUnits(d, os2);
     const int longMetrics = U16(d, hhea + 34);
     const auto glyphs = ReadCmap(d);
     for (std::size_t c = 0; c < glyphs.size(); ++c) {
@@ -231,6 +255,10 @@ int AdvanceUnits(const QString& faceName, std::uint8_t style, char16_t ch) {
 
 int UnitsPerEm(const QString& faceName, std::uint8_t style) {
     return FaceFor(faceName, style).unitsPerEm;
+}
+
+LineUnits TextLineUnits(const QString& faceName, std::uint8_t style) {
+    return FaceFor(faceName, style).lines;
 }
 
 int TextWidthAt(const TRLFont& font, int pixelSize, const QString& text) {
