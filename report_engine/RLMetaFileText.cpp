@@ -7,6 +7,8 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 
 // The character height on the device: the stored size in points scaled by
@@ -41,7 +43,41 @@ std::vector<int> JustifyExtra(const QString& text, int available, int width) {
 
 } // namespace
 
+namespace {
+
+// A page reduced or enlarged on the screen (not on a printer, whose pages
+// are laid out at the printer's own resolution).
+bool DrawsScaled(const TRLPaintContext& c) {
+    const bool printer =
+        c.painter.device() != nullptr && c.painter.device()->devType() == QInternal::Printer;
+    return !printer && (c.sx != 1.0 || c.sy != 1.0);
+}
+
+// The thinnest underline, in page pixels, that still covers one pixel of
+// the device when the painter reduces the page.
+int MinimumLine(const QPainter& p) {
+    const double scale = std::abs(p.transform().m22());
+    return scale > 0.0 && scale < 1.0 ? static_cast<int>(std::ceil(1.0 / scale)) : 1;
+}
+
+} // namespace
+
 void TRLTextObject::Paint(TRLPaintContext& c) const {
+    if (DrawsScaled(c)) {
+        // Laid out at the page's own size and scaled by the painter, a text
+        // keeps its width relative to the page at every zoom; a font size
+        // rounded to whole device pixels would make it wider or narrower
+        // than its neighbours and run it into them.
+        QPainter& p = c.painter;
+        p.save();
+        p.translate(c.rect.Left, c.rect.Top);
+        p.scale(c.sx, c.sy);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        TRLPaintContext page(p, c.surface, {0, 0, c.surface.Width(), c.surface.Height()});
+        Paint(page);
+        p.restore();
+        return;
+    }
     const TRLFont font = DisplayFont();
     const int px = DevicePixelSize(*this, c);
     const QString text = c.surface.ExpandMacros(Text);
@@ -104,7 +140,7 @@ void TRLTextObject::Paint(TRLPaintContext& c) const {
         p.setPen(color);
         p.drawGlyphRun(QPointF(0, 0), run);
     }
-    const int thickness = std::max(1, RoundHalfEven(raw.lineThickness()));
+    const int thickness = std::max(MinimumLine(p), RoundHalfEven(raw.lineThickness()));
     if (Font.Style & fsUnderline) {
         const int at = y + ascent + std::max(1, RoundHalfEven(raw.underlinePosition()));
         p.fillRect(QRect(x, at, pen - x, thickness), color);
