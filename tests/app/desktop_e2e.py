@@ -152,6 +152,7 @@ def wait_file(path):
 PRINT, SAVE, FIRST, PRIOR, NEXT, LAST, ZOOM_DOWN, ZOOM_UP, ZOOM_BOX, CLOSE = (
     25, 75, 206, 228, 389, 411, 444, 466, 540, 719)
 TOOL_Y = 12
+PAGE_NO = 300
 # The selection screen: its menu bar above the panels, and the menu items.
 MENU_H = 20
 MENU_INADIMPLENCIA, MENU_ENCERRAR = (44, 208)
@@ -270,13 +271,14 @@ def balance_preview(steps, work, selection):
     answers(preview, lambda: click(preview, ZOOM_DOWN, TOOL_Y), "zoom down again")
     steps.shot("balance-zoom-80")
 
-    def typed_zoom():
+    def typed_zoom(percent):
         click(preview, ZOOM_BOX, TOOL_Y)
         keys(preview, "ctrl+a")
-        type_text(preview, "50")
+        type_text(preview, percent)
         keys(preview, "Return")
-    answers(preview, typed_zoom, "typed zoom")
-    steps.shot("balance-zoom-50")
+    for percent in ("85", "53", "50"):
+        answers(preview, lambda: typed_zoom(percent), "typed zoom " + percent)
+        steps.shot("balance-zoom-" + percent)
 
     # Find: an outline around the hit, then a box for a text that is nowhere.
     keys(preview, "ctrl+f")
@@ -358,6 +360,21 @@ def paging(steps, start):
     steps.shot("listing-page-2")
     answers(preview, lambda: click(preview, LAST, TOOL_Y), "last page")
     answers(preview, lambda: click(preview, FIRST, TOOL_Y), "first page")
+    # "Várias páginas", then the page number typed: the last two pages and
+    # a grey, crossed box where no page is.
+    def multiple_pages():
+        click(preview, ZOOM_BOX, TOOL_Y)
+        keys(preview, "ctrl+a")
+        type_text(preview, "Várias páginas")
+        keys(preview, "Return")
+    answers(preview, multiple_pages, "multiple pages")
+    def page_22():
+        click(preview, PAGE_NO, TOOL_Y)
+        keys(preview, "ctrl+a")
+        type_text(preview, "22")
+        keys(preview, "Return")
+    answers(preview, page_22, "typed page number")
+    steps.shot("listing-multiple-pages-end")
     # It stays open through the next logout and closes with the program.
     click(selection, MENU_ENCERRAR, 8)
     return wait_window("Acesso Remoto \\(2015-02\\)")
