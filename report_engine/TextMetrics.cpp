@@ -1,6 +1,7 @@
 #include "TextMetrics.h"
 
 #include "Exception.h"
+#include "FontFiles.h"
 
 #include <QFile>
 #include <array>
@@ -9,8 +10,6 @@
 #include <mutex>
 
 namespace {
-
-const char* const kFontDir = "/usr/share/fonts/truetype/liberation/";
 
 // Everything measurement needs from one font file, read once.
 struct Face {
@@ -138,17 +137,19 @@ std::unique_ptr<Face> LoadFace(const QString& path) {
     return face;
 }
 
-QString FileStem(const QString& faceName) {
+// The family that stands in for a face name: the metric twins of the
+// faces the reports name.
+QString Family(const QString& faceName) {
     const QString name = faceName.trimmed().toLower();
     if (name == QLatin1String("times new roman") || name == QLatin1String("liberation serif") ||
         name == QLatin1String("times")) {
-        return QStringLiteral("LiberationSerif");
+        return QStringLiteral("Liberation Serif");
     }
     if (name == QLatin1String("courier new") || name == QLatin1String("liberation mono") ||
         name == QLatin1String("courier")) {
-        return QStringLiteral("LiberationMono");
+        return QStringLiteral("Liberation Mono");
     }
-    return QStringLiteral("LiberationSans");
+    return QStringLiteral("Liberation Sans");
 }
 
 const Face& LoadedFace(const QString& faceName, std::uint8_t style);
@@ -237,12 +238,16 @@ int Width(const Face& face, int px, const QString& text) {
 namespace TextMetrics {
 
 QString FontFilePath(const QString& faceName, std::uint8_t style) {
-    const bool bold = (style & fsBold) != 0;
-    const bool italic = (style & fsItalic) != 0;
-    const char* suffix =
-        bold ? (italic ? "-BoldItalic" : "-Bold") : (italic ? "-Italic" : "-Regular");
-    return QLatin1String(kFontDir) + FileStem(faceName) + QLatin1String(suffix) +
-           QLatin1String(".ttf");
+    // Painting asks for every text drawn: each thread keeps what it found.
+    thread_local std::map<std::pair<QString, std::uint8_t>, QString> paths;
+    auto it = paths.find({faceName, style});
+    if (it == paths.end()) {
+        const QString path =
+            FontFiles::Find(Family(faceName), (style & fsBold) != 0, (style & fsItalic) != 0,
+                            QStringLiteral("fonts-liberation"));
+        it = paths.emplace(std::make_pair(faceName, style), path).first;
+    }
+    return it->second;
 }
 
 QByteArray FontFileData(const QString& faceName, std::uint8_t style) {
