@@ -114,11 +114,7 @@ void TRLSaveDialog::FitCaptions() {
     // field keeps its right edge.
     FitCaptionBefore(LabelFileName, EditFileName);
     FitCaptionBefore(LabelUseFilter, ComboBoxFilters);
-    MoveRight({LabelFromPage, EditFromPage, LabelToPage, EditToPage},
-              FitCaption(RadioButtonPagesInterval, LabelFromPage->x()));
-    MoveRight({EditFromPage, LabelToPage, EditToPage},
-              FitCaption(LabelFromPage, EditFromPage->x()));
-    MoveRight({EditToPage}, FitCaption(LabelToPage, EditToPage->x()));
+    FitPageRange(RadioButtonPagesInterval, LabelFromPage, EditFromPage, LabelToPage, EditToPage);
 }
 
 void TRLSaveDialog::LoadParams() {

@@ -38,3 +38,10 @@ void MoveRight(std::initializer_list<QWidget*> widgets, int dx) {
         w->move(w->x() + dx, w->y());
     }
 }
+
+void FitPageRange(QWidget* pagesButton, QWidget* fromLabel, QWidget* fromEdit, QWidget* toLabel,
+                  QWidget* toEdit) {
+    MoveRight({fromLabel, fromEdit, toLabel, toEdit}, FitCaption(pagesButton, fromLabel->x()));
+    MoveRight({fromEdit, toLabel, toEdit}, FitCaption(fromLabel, fromEdit->x()));
+    MoveRight({toEdit}, FitCaption(toLabel, toEdit->x()));
+}

@@ -26,5 +26,11 @@ int FitCaption(QWidget* caption, int nextLeft);
 // caption now reaches starts further right and keeps its right edge.
 void FitCaptionBefore(QWidget* caption, QWidget* field);
 
+// The page-range line of the save and print dialogs: the "Páginas" button,
+// "de:" with its box, "até" with its box, each pushed right by a wider
+// caption before it.
+void FitPageRange(QWidget* pagesButton, QWidget* fromLabel, QWidget* fromEdit, QWidget* toLabel,
+                  QWidget* toEdit);
+
 // Moves each widget `dx` pixels to the right.
 void MoveRight(std::initializer_list<QWidget*> widgets, int dx);

@@ -60,11 +60,7 @@ void TRLPrintDialog::FitCaptions() {
     FitCaptionBefore(LabelPrinterName, ComboBoxPrinterNames);
     FitCaptionBefore(LabelFilterName, ComboBoxFilters);
     FitCaptionBefore(LabelCopies, EditCopies);
-    MoveRight({LabelFromPage, EditFromPage, LabelToPage, EditToPage},
-              FitCaption(RadioButtonPagesInterval, LabelFromPage->x()));
-    MoveRight({EditFromPage, LabelToPage, EditToPage},
-              FitCaption(LabelFromPage, EditFromPage->x()));
-    MoveRight({EditToPage}, FitCaption(LabelToPage, EditToPage->x()));
+    FitPageRange(RadioButtonPagesInterval, LabelFromPage, EditFromPage, LabelToPage, EditToPage);
 }
 
 void TRLPrintDialog::CreateControls() {

@@ -15,6 +15,7 @@ Usage: desktop_e2e.py QUORVA_EXECUTABLE ARTIFACTS_DIR
 Needs: Xvfb, openbox, xdotool, ImageMagick's import, qpdf, pdftotext,
 python3-xlrd; the test server on QUORVA_DB_HOST (ctest's db fixture).
 """
+import contextlib
 import os
 import re
 import shutil
@@ -157,6 +158,20 @@ PAGE_NO = 300
 MENU_H = 20
 MENU_INADIMPLENCIA, MENU_ENCERRAR = (44, 208)
 TYPE_TODAS, GRADE_4, BUSCAR_CONTAS = (173, 441, 573)
+
+
+@contextlib.contextmanager
+def running(steps, workdir, *args):
+    """The program for one flow: a failure is photographed before the
+    program is ended."""
+    prog = Program(workdir, *args)
+    try:
+        yield prog
+    except Failure:
+        steps.shot("failure")
+        raise
+    finally:
+        prog.kill()
 
 
 class Program:
@@ -402,8 +417,7 @@ def failed_preparation(steps, start):
 
 
 def desktop_flow(steps, work):
-    prog = Program(work)
-    try:
+    with running(steps, work) as prog:
         start = wait_window("Acesso Remoto \\(2015-02\\)")
         # The login fields appear once the probe reaches the server.
         time.sleep(2.5)
@@ -424,16 +438,10 @@ def desktop_flow(steps, work):
         if windows("Pré-visualização"):
             raise Failure("a preview outlived the program")
         return rpf
-    except Failure:
-        steps.shot("failure")
-        raise
-    finally:
-        prog.kill()
 
 
 def reopen_flow(steps, work, rpf):
-    prog = Program(work, rpf)
-    try:
+    with running(steps, work, rpf) as prog:
         preview = wait_window(re.escape(os.path.basename(rpf)))
         steps.shot("rpf-reopened")
         click(preview, NEXT, TOOL_Y)
@@ -441,11 +449,6 @@ def reopen_flow(steps, work, rpf):
         code = prog.wait()
         if code != 0:
             raise Failure("the reopened preview ended with %d" % code)
-    except Failure:
-        steps.shot("failure")
-        raise
-    finally:
-        prog.kill()
 
 
 def damaged_flow(steps, work, rpf):
@@ -464,8 +467,7 @@ def damaged_flow(steps, work, rpf):
         if content is not None:
             with open(path, "wb") as f:
                 f.write(content)
-        prog = Program(work, path)
-        try:
+        with running(steps, work, path) as prog:
             box = wait_window("^Acesso Remoto$")
             steps.shot("rpf-" + name.split(".")[0])
             keys(box, "Return")
@@ -474,11 +476,6 @@ def damaged_flow(steps, work, rpf):
                 raise Failure("%s: the program ended with 0" % name)
             if windows(re.escape(name)):
                 raise Failure("%s: a window was left open" % name)
-        except Failure:
-            steps.shot("failure")
-            raise
-        finally:
-            prog.kill()
 
 
 def main():
