@@ -102,7 +102,7 @@ private:
 // per 3 points), and scaled back.
 int PdfTextWidth(const TRLFont& font, const QString& text) {
     constexpr int kLargestPixelSize = 8192; // keeps the helper's arithmetic in range
-    if (font.Size <= 0 || 4 * font.Size > kLargestPixelSize) {
+    if (font.Size <= 0 || font.Size > kLargestPixelSize / 4) {
         return TextMetrics::TextWidth(font, text);
     }
     const int factor = kLargestPixelSize / (4 * font.Size); // pixels per 4/3 unit

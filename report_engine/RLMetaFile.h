@@ -267,6 +267,9 @@ public:
 
     // The picture decoded (a null image for "NIL" or undecodable data).
     QImage Picture() const;
+    // The same for any image data; a picture whose size its data could not
+    // hold as a plain bitmap is treated as undecodable.
+    static QImage DecodePicture(const QByteArray& data);
     static QByteArray EncodeImage(const QImage& image);
     void SaveData(TRLStreamWriter& out) const override;
     void LoadData(TRLStreamReader& in) override;

@@ -332,21 +332,25 @@ void TRLGraphicStorage::LoadFromFile(const QString& fileName) {
     ClearLocked();
     try {
         in.Signature(StorageSignature);
-        for (std::int32_t n = in.Int32(); n > 0; --n) {
+        for (std::int32_t n = in.MacroCount(); n > 0; --n) {
             macros_.append(in.String());
         }
-        const std::int32_t count = in.Int32();
-        if (count < 0 || count > in.Remaining() / 4) {
-            throw Exception(FileCorruptedText());
-        }
-        std::vector<std::int32_t> positions(static_cast<std::size_t>(count));
+        std::vector<std::int32_t> positions(static_cast<std::size_t>(in.Count(4)));
         for (auto& p : positions) {
             p = in.Int32();
         }
+        // Each page entry names a record of its own: the records follow the
+        // table in page order and never overlap, so what is taken from the
+        // file is never more than the file holds.
+        qsizetype next = in.Position();
         for (const std::int32_t p : positions) {
+            if (p < next) {
+                throw Exception(FileCorruptedText());
+            }
             TRLStreamReader record(reinterpret_cast<const char*>(data), size);
             record.Skip(p);
             const QByteArray stream = record.Bytes(record.Int32());
+            next = record.Position();
             TRLGraphicSurface::CheckBytes(stream); // every page must read back before it is taken
             if (!spool_) {
                 spool_ = std::make_unique<Spool>();
@@ -440,15 +444,21 @@ void TRLGraphicStorage::SetMacro(const QString& name, const QString& value) {
 }
 
 int TRLGraphicStorage::IntMacroLocked(const QString& name, int fallback) const {
+    // Page numbers beyond this read as unreadable: readers add page counts
+    // to them.
+    constexpr int kMaxPageNumber = 999999999;
     bool ok = false;
     const int value = MacroLocked(name, nullptr).trimmed().toInt(&ok);
-    return ok ? value : fallback;
+    return ok && value >= -kMaxPageNumber && value <= kMaxPageNumber ? value : fallback;
 }
 
+// A paper size that is not a number, is negative or whose page would reach
+// past the coordinate limit reads as unreadable.
 double TRLGraphicStorage::DoubleMacroLocked(const QString& name) const {
+    constexpr double kMaxPaperSize = kMaxPageCoordinate * 25.4 / 96.0;
     bool ok = false;
     const double value = MacroLocked(name, nullptr).trimmed().toDouble(&ok);
-    return ok ? value : 0.0;
+    return ok && value >= 0 && value <= kMaxPaperSize ? value : 0.0;
 }
 
 int TRLGraphicStorage::FirstPageNumber() const {

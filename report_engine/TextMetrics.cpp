@@ -4,7 +4,9 @@
 #include "FontFiles.h"
 
 #include <QFile>
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -193,7 +195,14 @@ const Face& LoadedFace(const QString& faceName, std::uint8_t style) {
 
 // Font units to whole pixels, halves up.
 int Scale(int units, int pixelSize, int unitsPerEm) {
-    return (2 * units * pixelSize + unitsPerEm) / (2 * unitsPerEm);
+    const long long scaled = (2LL * units * pixelSize + unitsPerEm) / (2LL * unitsPerEm);
+    return static_cast<int>(std::min<long long>(scaled, kMaxTextWidth));
+}
+
+// The size of a character in pixels, whatever its sign; a size from a
+// damaged page is cut to the largest a page may hold.
+int Magnitude(int pixelSize) {
+    return static_cast<int>(std::min<long long>(std::llabs(pixelSize), kMaxPageCoordinate));
 }
 
 // The scaled advances of the first 256 characters at one pixel size: texts
@@ -222,15 +231,19 @@ const ScaledWidths& WidthsFor(const Face& face, int px) {
     return w;
 }
 
+// Cut at kMaxTextWidth: a long text at a huge size must not run past an int.
 int Width(const Face& face, int px, const QString& text) {
     const ScaledWidths& scaled = WidthsFor(face, px);
-    int width = 0;
+    long long width = 0;
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
         width +=
             c < scaled.width.size() ? scaled.width[c] : Scale(face.advance[c], px, face.unitsPerEm);
+        if (width >= kMaxTextWidth) {
+            return kMaxTextWidth;
+        }
     }
-    return width;
+    return static_cast<int>(width);
 }
 
 } // namespace
@@ -267,17 +280,17 @@ LineUnits TextLineUnits(const QString& faceName, std::uint8_t style) {
 }
 
 int TextWidthAt(const TRLFont& font, int pixelSize, const QString& text) {
-    return Width(FaceFor(font.Name, font.Style), std::abs(pixelSize), text);
+    return Width(FaceFor(font.Name, font.Style), Magnitude(pixelSize), text);
 }
 
 int AscentAt(const TRLFont& font, int pixelSize) {
     const Face& face = FaceFor(font.Name, font.Style);
-    return Scale(face.winAscent, std::abs(pixelSize), face.unitsPerEm);
+    return Scale(face.winAscent, Magnitude(pixelSize), face.unitsPerEm);
 }
 
 int DescentAt(const TRLFont& font, int pixelSize) {
     const Face& face = FaceFor(font.Name, font.Style);
-    return Scale(face.winDescent, std::abs(pixelSize), face.unitsPerEm);
+    return Scale(face.winDescent, Magnitude(pixelSize), face.unitsPerEm);
 }
 
 int TextWidth(const TRLFont& font, const QString& text) {
@@ -294,20 +307,21 @@ int Descent(const TRLFont& font) {
 
 int TextHeight(const TRLFont& font) {
     const Face& face = FaceFor(font.Name, font.Style);
-    const int px = std::abs(font.PixelSize());
+    const int px = Magnitude(font.PixelSize());
     return Scale(face.winAscent, px, face.unitsPerEm) + Scale(face.winDescent, px, face.unitsPerEm);
 }
 
 int TextWidthWithSpace(const TRLFont& font, const QString& text) {
     // Widths add up character by character.
     const Face& face = FaceFor(font.Name, font.Style);
-    const int px = std::abs(font.PixelSize());
-    return Width(face, px, text) + Scale(face.advance[u' '], px, face.unitsPerEm);
+    const int px = Magnitude(font.PixelSize());
+    return std::min(Width(face, px, text) + Scale(face.advance[u' '], px, face.unitsPerEm),
+                    kMaxTextWidth);
 }
 
 int HalfSpace(const TRLFont& font) {
     const Face& face = FaceFor(font.Name, font.Style);
-    return Scale(face.advance[u' '], std::abs(font.PixelSize()), face.unitsPerEm) / 2;
+    return Scale(face.advance[u' '], Magnitude(font.PixelSize()), face.unitsPerEm) / 2;
 }
 
 } // namespace TextMetrics

@@ -7,6 +7,8 @@ set -euo pipefail
 PACKAGES=(
   # toolchain
   build-essential cmake ninja-build pkg-config clang-format
+  # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
+  clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # Qt 6 and what its widgets, fonts and pictures need
   qt6-base-dev libqt6sql6-ibase libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev

@@ -196,6 +196,26 @@ TEST(RLPDFFilter, TextPlacementByAlignment) {
     EXPECT_TRUE(PdfTools::QpdfClean(out.path));
 }
 
+// A page made in memory may carry font sizes no page file is allowed:
+// 2^30 points once made the measuring size wrap to 0 and be divided by.
+TEST(RLPDFFilter, HugeFontSizesAreWrittenWithoutFailing) {
+    Storage storage;
+    auto page = NewPage();
+    for (const int size : {0x40000000, 0x7FFFFFFF, 2049, -0x40000000}) {
+        page->SetFont(Font("Arial", size));
+        for (const auto alignment :
+             {TRLMetaTextAlignment::mtaRight, TRLMetaTextAlignment::mtaCenter}) {
+            page->TextRect({100, 200, 500, 220}, {100, 200}, QStringLiteral("Total"), alignment,
+                           TRLMetaTextLayout::mtlTop, kClipped);
+        }
+    }
+    storage->AddPage(page);
+    TRLPDFFilter filter;
+    const Written out = Write(filter, storage, QStringLiteral("huge_fonts.pdf"));
+    EXPECT_NE(out.file.find("/F1 1073741824 Tf\r\n"), std::string::npos);
+    EXPECT_TRUE(PdfTools::QpdfClean(out.path));
+}
+
 TEST(RLPDFFilter, EachPageIsDrawnOnItsOwnSize) {
     // A landscape page in a portrait report: its media box and its y axis
     // are its own, so nothing lands off the page.
