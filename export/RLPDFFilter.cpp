@@ -277,6 +277,10 @@ void TRLPDFFilter::EndDoc() {
     if (!document_.IsOpen()) {
         return;
     }
+    if (RunFailed()) {
+        document_.Abandon();
+        return;
+    }
     try {
         document_.End();
     } catch (...) {

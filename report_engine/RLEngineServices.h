@@ -18,7 +18,7 @@ public:
     virtual void SetMax(int max) = 0;
     virtual void SetStepText(const QString& text) = 0;
     // One step; lets pending events run, and raises EAbort when the
-    // application is terminating.
+    // application is terminating (RLEngineServices::Terminating).
     virtual void Step() = 0;
     // Moves on to the bar of the next chained report.
     virtual void NextBar() = 0;
@@ -28,6 +28,9 @@ struct TRLProgressRequest {
     QString Title; // for generation, "Preparando o relatório..."
     int Bars = 1;  // one per report of the NextReport chain
     std::function<void()> OnCancel;
+    // The run reads a data source that may be slow to answer (generation):
+    // a window keeps answering, and its Cancel working, while it waits.
+    bool ReadsData = false;
 };
 
 using TRLProgressFactory = std::function<std::unique_ptr<TRLProgress>(const TRLProgressRequest&)>;
@@ -53,5 +56,11 @@ bool RunPrint(TRLGraphicStorage* pages, TRLCustomReport* report);
 
 void SetMessageSink(TRLMessageSink sink);
 void ShowMessage(const QString& text);
+
+// The program is ending (a signal asked it to stop): from now on every
+// progress step raises the silent abort, and a run that writes a file drops
+// it instead of putting it in place. Safe from any thread; never undone.
+void Terminate();
+bool Terminating();
 
 } // namespace RLEngineServices

@@ -76,7 +76,7 @@ void TfrmRLFeedBack::Step() {
         bar->setValue(bar->value() + 1);
     }
     QCoreApplication::processEvents();
-    if (terminating_ || QCoreApplication::closingDown()) {
+    if (terminating_ || QCoreApplication::closingDown() || RLEngineServices::Terminating()) {
         throw EAbort();
     }
 }

@@ -128,7 +128,7 @@ bool TRLReportGenerator::Run() {
     std::unique_ptr<TRLProgress> progress;
     if (r_.ShowProgress()) {
         progress = RLEngineServices::CreateProgress(
-            {Messages().PrepareProgress, 1, [report = &r_] { report->Cancel(); }});
+            {Messages().PrepareProgress, 1, [report = &r_] { report->Cancel(); }, true});
     }
     r_.progress_ = progress.get();
     bool result = false;
@@ -182,10 +182,15 @@ bool TRLReportGenerator::Run() {
     } catch (const std::exception& e) {
         r_.state_ = rsIdle;
         r_.pageSurface_.reset();
+        r_.progress_ = nullptr;
+        progress.reset(); // a box must not sit under the progress window
+        // A run the user cancelled (while it waited for its data, the wait
+        // ends with an error) or that the program's end stopped says nothing.
+        if (r_.canceled_ || RLEngineServices::Terminating()) {
+            return false;
+        }
         const auto* error = dynamic_cast<const Exception*>(&e);
         const QString message = error ? error->Message() : QString::fromLocal8Bit(e.what());
-        r_.progress_ = nullptr;
-        progress.reset(); // the box must not sit under the progress window
         RLEngineServices::ShowMessage(r_.Name() + QLatin1String(": ") + Messages().PrepareError +
                                       QLatin1Char('\r') + message);
         result = false;
