@@ -308,6 +308,10 @@ void TRLPDFFilter::EndDoc() {
     if (!document_.IsOpen()) {
         return;
     }
+    if (RunFailed()) {
+        document_.Abandon();
+        return;
+    }
     try {
         document_.End();
     } catch (...) {

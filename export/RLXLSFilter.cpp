@@ -305,5 +305,8 @@ void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
 }
 
 void TRLXLSFilter::EndDoc() {
-    XLS::SaveWorkbook(workbook_, decimal_, FileName);
+    // After a failed run nothing is written: a file of that name stays.
+    if (!RunFailed()) {
+        XLS::SaveWorkbook(workbook_, decimal_, FileName);
+    }
 }

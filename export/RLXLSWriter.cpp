@@ -1,12 +1,13 @@
 #include "RLXLSWriter.h"
 
+#include "AtomicFile.h"
 #include "CompoundFile.h"
 #include "Exception.h"
 #include "RLXLSRecords.h"
 
 #include <QDataStream>
-#include <QDir>
-#include <QFile>
+#include <QHashFunctions> // std::hash of QByteArray
+#include <QIODevice>
 #include <algorithm>
 #include <charconv>
 #include <string>
@@ -385,22 +386,11 @@ std::vector<std::uint8_t> BuildWorkbookStream(const TRLXLSWorkbook& workbook,
 
 void SaveWorkbook(const TRLXLSWorkbook& workbook, QChar decimalSeparator, const QString& fileName) {
     const std::vector<std::uint8_t> stream = BuildWorkbookStream(workbook, decimalSeparator);
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
-                            .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-    }
+    AtomicFile file(fileName);
     CompoundFile::Write(stream, u"Workbook", [&](std::span<const std::uint8_t> part) {
-        if (file.write(reinterpret_cast<const char*>(part.data()), qint64(part.size())) !=
-            qint64(part.size())) {
-            throw Exception(QStringLiteral("Cannot write file \"%1\". %2")
-                                .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-        }
+        file.Write(reinterpret_cast<const char*>(part.data()), qint64(part.size()));
     });
-    if (!file.flush()) {
-        throw Exception(QStringLiteral("Cannot write file \"%1\". %2")
-                            .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-    }
+    file.Commit();
 }
 
 } // namespace XLS

@@ -446,6 +446,10 @@ public:
     int PageCount() const;
     void Clear();
     void Flush();
+    // Writes the storage file through a temporary file that takes the name
+    // only when complete (AtomicFile): after a failure, or once the program
+    // is ending (RLEngineServices::Terminating), a file of that name stays
+    // as it was.
     void SaveToFile(const QString& fileName);
     // Replaces the pages and header with those of a saved storage file.
     void LoadFromFile(const QString& fileName);

@@ -3,6 +3,9 @@
 #include "RLMetaFile.h"
 #include "RLMetaFileStream.h"
 
+#include "AtomicFile.h"
+#include "RLEngineServices.h"
+
 #include <QDir>
 #include <QFile>
 #include <QObject>
@@ -286,10 +289,7 @@ void TRLGraphicStorage::Flush() {
 void TRLGraphicStorage::SaveToFile(const QString& fileName) {
     std::lock_guard<std::mutex> lock(mutex_);
     FlushLocked();
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw Exception(file.errorString());
-    }
+    AtomicFile file(fileName);
     QByteArray head;
     TRLStreamWriter out(head);
     out.Bytes(QByteArray(StorageSignature));
@@ -301,20 +301,24 @@ void TRLGraphicStorage::SaveToFile(const QString& fileName) {
     out.Int32(static_cast<std::int32_t>(index_.size()));
     const qsizetype table = head.size();
     head.append(QByteArray(static_cast<qsizetype>(index_.size()) * 4, '\0'));
-    bool ok = file.write(head) == head.size();
+    file.Write(head);
     QByteArray positions;
     TRLStreamWriter pos(positions);
-    for (std::size_t i = 0; ok && i < index_.size(); ++i) {
-        pos.Int32(static_cast<std::int32_t>(file.pos()));
+    for (std::size_t i = 0; i < index_.size(); ++i) {
+        pos.Int32(static_cast<std::int32_t>(file.Size()));
         const QByteArray stream = spool_->ReadRecord(index_[i]);
         // A damaged spool page is reported, never saved as a page nobody can read.
         TRLGraphicSurface::CheckBytes(stream);
-        ok = file.write(LengthOf(stream)) == 4 && file.write(stream) == stream.size();
+        file.Write(LengthOf(stream));
+        file.Write(stream);
     }
-    ok = ok && file.seek(table) && file.write(positions) == positions.size();
-    if (!ok || !file.flush()) {
-        throw Exception(file.errorString());
+    file.WriteAt(table, positions.constData(), positions.size());
+    // A program that is ending keeps the previous file rather than put one
+    // in place that whoever stopped it no longer expects.
+    if (RLEngineServices::Terminating()) {
+        throw EAbort();
     }
+    file.Commit();
 }
 
 void TRLGraphicStorage::LoadFromFile(const QString& fileName) {

@@ -55,6 +55,8 @@ std::vector<int> JustifyExtra(const QString& text, int available, int width) {
     return extra;
 }
 
+namespace {
+
 // A page reduced or enlarged on the screen (not on a printer, whose pages
 // are laid out at the printer's own resolution).
 bool DrawsScaled(const TRLPaintContext& c) {

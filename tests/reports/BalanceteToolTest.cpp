@@ -133,6 +133,13 @@ TEST_F(BalanceteToolTest, ChoicesAreCheckedAsTheSelectionScreenChecksThem) {
         {o({"--accounts", "2.01,,2.02"}), 2, "codes separated by commas"},
         {o({"--accounts", ""}), 2, "codes separated by commas"},
         {o({"--month", ""}), 2, "Mês inválido"},
+        // The server's dates run from 01/01/0001 to 31/12/9999, and it is
+        // asked for the day before the first and the day after the last.
+        {o({"--month", "01/0001"}), 2, "Mês inválido (--month 01/0001: months from 02/0001"},
+        {o({"--month", "12/9999"}), 2, "Mês inválido"},
+        {o({"--from", "01/01/0001", "--to", "31/01/2019"}), 2, "Data inicial é inválida."},
+        {o({"--from", "01/01/2025", "--to", "31/12/9999"}), 2, "Data final é inválida."},
+        {o({"--timeout", "-1"}), 2, "--timeout -1: whole seconds"},
         // Codes of the right shape, but not listed for this chart and type.
         {o({"--accounts", "2.09"}), 2, "2.09 is not in the condominium's chart"},
         {o({"--type", "receitas", "--accounts", "2.01"}), 2,
@@ -141,6 +148,9 @@ TEST_F(BalanceteToolTest, ChoicesAreCheckedAsTheSelectionScreenChecksThem) {
         {o({"--month", "01/2010"}), 6, "Não há lançamentos para o mês (01/2010)"},
         {o({"--from", "01/01/2010", "--to", "31/01/2010"}), 6,
          "Não há lançamentos para o mês (01/01/2010 to 31/01/2010)"},
+        // The first and last days and months the server can be asked for.
+        {o({"--month", "02/0001"}), 6, "Não há lançamentos para o mês (02/0001)"},
+        {o({"--month", "11/9999"}), 6, "Não há lançamentos para o mês (11/9999)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options.join(QLatin1Char(' ')).toStdString());
