@@ -5,6 +5,7 @@
 #include "TextMetrics.h"
 
 #include <QImage>
+#include <climits>
 
 namespace {
 
@@ -59,8 +60,9 @@ TRect PointsBounds(const std::vector<TPoint>& points) {
         r.Right = std::max(r.Right, p.X);
         r.Bottom = std::max(r.Bottom, p.Y);
     }
-    r.Right += 1;
-    r.Bottom += 1;
+    // One past the last point, short of where an int ends.
+    r.Right += r.Right < INT_MAX ? 1 : 0;
+    r.Bottom += r.Bottom < INT_MAX ? 1 : 0;
     return r;
 }
 
