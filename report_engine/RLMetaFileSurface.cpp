@@ -3,6 +3,7 @@
 #include "RLMetaFile.h"
 #include "RLMetaFileStream.h"
 #include "TextMetrics.h"
+#include "Win1252.h"
 
 #include <QImage>
 #include <climits>
@@ -485,8 +486,9 @@ void TRLGraphicSurface::LoadFromStream(TRLStreamReader& in) {
     for (std::int32_t n = in.MacroCount(); n > 0; --n) {
         macros_.append(in.String());
     }
-    for (std::int32_t n = in.Count(4); n > 0; --n) {
-        fontNames_.append(in.String());
+    for (std::int32_t n = in.FaceNameCount(); n > 0; --n) {
+        const std::int32_t length = in.FaceNameLength();
+        fontNames_.append(Win1252::Decode(in.Take(length), static_cast<std::size_t>(length)));
     }
     for (std::int32_t n = in.Count(5); n > 0; --n) {
         const std::uint8_t code = in.Byte();
@@ -516,8 +518,8 @@ void TRLGraphicSurface::CheckBytes(const QByteArray& bytes) {
     for (std::int32_t n = in.MacroCount(); n > 0; --n) {
         in.Skip(in.Int32());
     }
-    for (std::int32_t n = in.Count(4); n > 0; --n) { // font names
-        in.Skip(in.Int32());
+    for (std::int32_t n = in.FaceNameCount(); n > 0; --n) {
+        in.Skip(in.FaceNameLength());
     }
     // Each payload is read by its kind's own LoadData, into one object of
     // each kind that is used over and over.
