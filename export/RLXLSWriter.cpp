@@ -5,6 +5,7 @@
 #include "RLXLSRecords.h"
 
 #include <QDataStream>
+#include <QHash> // std::hash of QByteArray
 #include <QDir>
 #include <QFile>
 #include <algorithm>
