@@ -4,13 +4,21 @@
 #include <utility>
 
 TRLXLSWorksheet::TRLXLSWorksheet(TRLXLSWorkbook* workbook, QString name) : workbook_(workbook) {
-    SetName(name);
-}
-
-void TRLXLSWorksheet::SetName(const QString& name) {
     // The file format allows 31 characters in a sheet name.
     name_ = name.trimmed().left(31).trimmed();
     folded_ = name_.toCaseFolded();
+    if (workbook_) {
+        workbook_->Renamed(nullptr, folded_);
+    }
+}
+
+void TRLXLSWorksheet::SetName(const QString& name) {
+    const QString before = folded_;
+    name_ = name.trimmed().left(31).trimmed();
+    folded_ = name_.toCaseFolded();
+    if (workbook_) {
+        workbook_->Renamed(&before, folded_);
+    }
 }
 
 void TRLXLSWorksheet::WidenCols(int first, int last) {
@@ -140,9 +148,19 @@ TRLXLSWorksheet* TRLXLSWorkbook::SheetByName(const QString& name) const {
     return nullptr;
 }
 
+void TRLXLSWorkbook::Renamed(const QString* before, const QString& after) {
+    if (before) {
+        const auto it = names_.find(*before);
+        if (it != names_.end() && --it->second == 0) {
+            names_.erase(it);
+        }
+    }
+    ++names_[after];
+}
+
 TRLXLSWorksheet* TRLXLSWorkbook::NewSheet(const QString& prefix) {
     auto n = sheets_.size() + 1;
-    while (SheetByName(prefix + QString::number(n))) {
+    while (names_.contains((prefix + QString::number(n)).toCaseFolded())) {
         ++n;
     }
     sheets_.push_back(std::make_unique<TRLXLSWorksheet>(this, prefix + QString::number(n)));

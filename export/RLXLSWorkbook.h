@@ -2,6 +2,7 @@
 // The in-memory workbook the spreadsheet filter builds while pages arrive:
 // sheets, their columns and rows, and ranges (one value cell or one merged
 // block each). Writing it to a file is RLXLSWriter's job.
+#include <QHash> // std::hash of QString
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -166,12 +167,23 @@ public:
     TRLXLSPageSetup PageSetup;
 
     const std::vector<std::unique_ptr<TRLXLSWorksheet>>& Sheets() const { return sheets_; }
-    void Clear() { sheets_.clear(); }
+    void Clear() {
+        sheets_.clear();
+        names_.clear();
+    }
     // Appends a sheet named prefix + n, n counting from the sheet count + 1
     // upwards until the name is free (names compared ignoring case).
     TRLXLSWorksheet* NewSheet(const QString& prefix);
     TRLXLSWorksheet* SheetByName(const QString& name) const;
 
 private:
+    friend class TRLXLSWorksheet;
+    // Keeps count of the sheets' case-folded names; none for a new sheet.
+    void Renamed(const QString* before, const QString& after);
+
     std::vector<std::unique_ptr<TRLXLSWorksheet>> sheets_;
+    // How many sheets bear each case-folded name: a new sheet's name is
+    // found free without comparing it with every sheet, which made a page
+    // file of many small pages cost the square of their number.
+    std::unordered_map<QString, int> names_;
 };

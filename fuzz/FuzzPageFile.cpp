@@ -45,9 +45,16 @@ private:
     TRLGraphicStorage* storage_;
 };
 
-// Half the size of an A4 page: every object is scaled on the way.
-void PaintPages(TRLGraphicStorage& storage) {
-    QImage image(397, 561, QImage::Format_RGB32);
+// Into half an A4 page as a zoomed-out preview shows it, a few pixels, or a
+// wide strip: every object is scaled on the way, by factors below and above
+// one. The input's last byte chooses.
+QSize PaintSize(const std::uint8_t* data, std::size_t size) {
+    static const QSize kSizes[] = {{397, 561}, {3, 4}, {1600, 60}};
+    return kSizes[size > 0 ? data[size - 1] % 3 : 0];
+}
+
+void PaintPages(TRLGraphicStorage& storage, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
     for (int i = 0; i < storage.PageCount(); ++i) {
         const std::shared_ptr<TRLGraphicSurface> page = storage.GetPage(i);
         if (!page) {
@@ -99,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         return 0;
     }
-    PaintPages(*storage.get());
+    PaintPages(*storage.get(), PaintSize(data, size));
     TRLPDFFilter pdf;
     Export(pdf, storage.get(), files.pdf);
     TRLXLSFilter xls;

@@ -129,6 +129,19 @@ public:
         }
         return count;
     }
+    // The count of a page's face names and each name's length. A page uses
+    // a few faces whose names are short; every text looks its face up by
+    // name, so long or many names from a damaged file would make every
+    // text cost in proportion to them.
+    std::int32_t FaceNameCount() {
+        constexpr std::int32_t kMostFaces = 256;
+        const std::int32_t count = Count(4);
+        if (count > kMostFaces) {
+            Corrupted();
+        }
+        return count;
+    }
+    std::int32_t FaceNameLength() { return Int32In(0, 255); }
     QByteArray Bytes(qsizetype count);
     // The next count bytes in place, valid as long as the data read is.
     const char* Take(qsizetype count) {

@@ -3,8 +3,10 @@
 #include "RLMetaFile.h"
 #include "RLMetaFileStream.h"
 #include "TextMetrics.h"
+#include "Win1252.h"
 
 #include <QImage>
+#include <climits>
 
 namespace {
 
@@ -59,8 +61,9 @@ TRect PointsBounds(const std::vector<TPoint>& points) {
         r.Right = std::max(r.Right, p.X);
         r.Bottom = std::max(r.Bottom, p.Y);
     }
-    r.Right += 1;
-    r.Bottom += 1;
+    // One past the last point, short of where an int ends.
+    r.Right += r.Right < INT_MAX ? 1 : 0;
+    r.Bottom += r.Bottom < INT_MAX ? 1 : 0;
     return r;
 }
 
@@ -483,8 +486,9 @@ void TRLGraphicSurface::LoadFromStream(TRLStreamReader& in) {
     for (std::int32_t n = in.MacroCount(); n > 0; --n) {
         macros_.append(in.String());
     }
-    for (std::int32_t n = in.Count(4); n > 0; --n) {
-        fontNames_.append(in.String());
+    for (std::int32_t n = in.FaceNameCount(); n > 0; --n) {
+        const std::int32_t length = in.FaceNameLength();
+        fontNames_.append(Win1252::Decode(in.Take(length), static_cast<std::size_t>(length)));
     }
     for (std::int32_t n = in.Count(5); n > 0; --n) {
         const std::uint8_t code = in.Byte();
@@ -514,8 +518,8 @@ void TRLGraphicSurface::CheckBytes(const QByteArray& bytes) {
     for (std::int32_t n = in.MacroCount(); n > 0; --n) {
         in.Skip(in.Int32());
     }
-    for (std::int32_t n = in.Count(4); n > 0; --n) { // font names
-        in.Skip(in.Int32());
+    for (std::int32_t n = in.FaceNameCount(); n > 0; --n) {
+        in.Skip(in.FaceNameLength());
     }
     // Each payload is read by its kind's own LoadData, into one object of
     // each kind that is used over and over.

@@ -120,10 +120,15 @@ QRect TRLPreviewBox::ToBox(const QRect& pageRect, int left, int top, int right, 
     const double sx = page && page->Width() != 0 ? double(pageRect.width()) / page->Width() : 1.0;
     const double sy =
         page && page->Height() != 0 ? double(pageRect.height()) / page->Height() : 1.0;
-    const int l = pageRect.left() + RoundHalfEven(left * sx);
-    const int t = pageRect.top() + RoundHalfEven(top * sy);
-    const int r = pageRect.left() + RoundHalfEven(right * sx);
-    const int b = pageRect.top() + RoundHalfEven(bottom * sy);
+    // Cut as painting cuts: a page from a file may be far smaller than the
+    // rectangle it is shown in, and its far positions scale beyond an int.
+    const auto at = [](int origin, double scaled) {
+        return ClampCoordinate(static_cast<long long>(origin) + RoundHalfEven(scaled));
+    };
+    const int l = at(pageRect.left(), left * sx);
+    const int t = at(pageRect.top(), top * sy);
+    const int r = at(pageRect.left(), right * sx);
+    const int b = at(pageRect.top(), bottom * sy);
     return {l, t, std::max(1, r - l), std::max(1, b - t)};
 }
 

@@ -20,8 +20,10 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
 # The targets write their input, spool and output files for every run: in
-# memory when the machine has a memory file system.
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+# memory when the machine has a memory file system with room (containers
+# often give it 64 MB).
+if [ -d /dev/shm ] && [ -w /dev/shm ] &&
+  [ "$(df --output=avail -k /dev/shm 2>/dev/null | tail -n 1)" -ge 1048576 ] 2>/dev/null; then
   export TMPDIR=/dev/shm/quorva-fuzz-$$
   mkdir -p "$TMPDIR"
   trap 'rm -rf "$TMPDIR"' EXIT

@@ -79,6 +79,25 @@ TEST(HostilePageFile, CountsBeyondTheDataAndTooManyMacrosAreRefused) {
     EXPECT_EQ(read.ObjectCount(), 1);
 }
 
+TEST(HostilePageFile, LongFaceNamesAndManyFacesAreRefused) {
+    const auto withFaces = [](int count, int length) {
+        TRLGraphicSurface s;
+        for (int i = 0; i < count; ++i) {
+            TRLFont font;
+            font.Name = QString::number(i).leftJustified(length, u'x');
+            s.SetFont(font);
+            s.TextOut(0, 0, QStringLiteral("a"));
+        }
+        return s.SaveToBytes();
+    };
+    TRLGraphicSurface read;
+    EXPECT_NO_THROW(read.LoadFromBytes(withFaces(256, 255)));
+    EXPECT_EQ(read.FontNames().size(), 256);
+    EXPECT_THROW(read.LoadFromBytes(withFaces(257, 5)), Exception);
+    EXPECT_THROW(read.LoadFromBytes(withFaces(1, 256)), Exception);
+    EXPECT_THROW(TRLGraphicSurface::CheckBytes(withFaces(1, 256)), Exception);
+}
+
 // The fuzzer's seeds are real reports (and one page of every object kind):
 // they read whole, and spool no more than their file holds.
 TEST(HostilePageFile, SeedFilesReadAndSpoolNoMoreThanTheirFileHolds) {
