@@ -9,7 +9,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # Qt 6 and what its widgets, fonts and pictures need
-  qt6-base-dev libqt6sql6-ibase libjpeg62-turbo-dev libfreetype-dev
+  qt6-base-dev libqt6sql6-ibase libjpeg62-turbo-dev libfreetype-dev zlib1g-dev
   fonts-liberation xvfb xauth
   # the end-to-end desktop test: a window manager, real input events, screenshots
   openbox xdotool xclip imagemagick
