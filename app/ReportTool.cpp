@@ -15,10 +15,12 @@
 #include "RLEngineServices.h"
 #include "RLFilters.h"
 #include "RLMetaFile.h"
+#include "RLPNGFilter.h"
 #include "RegionalSettings.h"
 #include "RemotoCap.h"
 #include "RemotoInad.h"
 #include "RemotoPesq.h" // the selection screen's messages
+#include "ReportOutput.h"
 #include "Win1252.h"
 
 #include <QElapsedTimer>
@@ -47,11 +49,13 @@ enum ExitCode {
 
 const char* const HelpText =
     R"(Usage: quorva-report --cond NUMBER --password TEXT --report NAME --output FILE
-                     [balance report options]
+                     [balance report options] [output options]
+       quorva-report --input FILE.rpf --output FILE [output options]
 
 Writes one report of a condominium to a file, with no window: the same
 report the desktop program shows in its preview, saved as its "Salvar"
-button saves it.
+button saves it. With --input, converts a page file saved earlier (by the
+preview or by this tool) instead, without a login or a database.
 
   --cond NUMBER      the condominium's number, as typed on the login screen
   --password TEXT    its password (letter case does not matter; blanks do).
@@ -65,15 +69,34 @@ button saves it.
                                      ("Relação de Inadimplentes")
                      compromissados  committed, unpaid payables by due date
                                      ("Compromissados")
+  --input FILE       a saved page file (.rpf) to convert; no --cond,
+                     --password, --report or balance report options then
   --output FILE      where to write; the extension picks the format:
                        .pdf  PDF document
                        .xls  spreadsheet
+                       .png  page images: NAME.png writes NAME-1.png,
+                             NAME-2.png, ... one per page, numbered by
+                             their page in the report
                        .rpf  the report engine's own page file (reopened by
                              the desktop program's preview)
                      any other extension also writes the page file, under
                      the name given; no extension adds ".rpf".
   --quiet            no progress line
   --help             this text
+
+Output options:
+  --pages RANGE      only these pages: 3, 2-5, or 4- (page 4 to the last).
+                     A range reaching past the last page stops there; a
+                     range with no page of the report is refused (exit 2).
+  --dpi N            pixels per inch of page images (.png only), 24 to 600;
+                     default 96, the page's own pixels. 150 or 300 for
+                     printing. White background, antialiased text.
+  --xls-numbers      spreadsheets (.xls only): amounts become numbers that
+                     can be summed, negative ones too ("20,00 -" is -20),
+                     and the amounts of one report column share one
+                     spreadsheet column. Texts are read with the decimal
+                     separator of the regional settings (LANG), which must
+                     be those the report was made with.
 
 Balance report options (what the selection screen asks for; only with
 --report balancete):
@@ -109,6 +132,7 @@ Exit codes:
   3  login refused: unknown condominium or wrong password
   4  the database server cannot be reached
   5  the output file cannot be written
+     (with --input, a file that cannot be read or is no page file: 1)
   6  nothing to report: no entries in the month or period
      ("Não há lançamentos para o mês"), or no account to report
 
@@ -117,6 +141,8 @@ Examples:
       --output inadimplentes.pdf
   QUORVA_PASSWORD=ipe101 quorva-report --cond 101 --report balancete \
       --month 03/2014 --type despesas --grade 2 --output balancete.pdf
+  quorva-report --input balancete.rpf --pages 2-3 --dpi 150 --output pagina.png
+  quorva-report --input inadimplentes.rpf --xls-numbers --output inadimplentes.xls
 )";
 
 void PrintErr(const QString& text) {
@@ -192,6 +218,12 @@ struct Options {
     QString Grade;
     QString Accounts;
     BalanceteOptions Balancete;
+    // Conversion of a saved page file, and the output options as typed.
+    QString Input;
+    QString Pages;
+    QString Dpi;
+    bool XlsNumbers = false;
+    TOutputChoice Choice;
 };
 
 bool IsBalancete(const Options& o) {
@@ -205,6 +237,7 @@ bool ReadOptions(const QStringList& args, Options& o) {
         {"--cond", &o.Cond},   {"--report", &o.Report}, {"--output", &o.Output},
         {"--month", &o.Month}, {"--from", &o.From},     {"--to", &o.To},
         {"--type", &o.Type},   {"--grade", &o.Grade},   {"--accounts", &o.Accounts},
+        {"--input", &o.Input}, {"--pages", &o.Pages},   {"--dpi", &o.Dpi},
     };
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
@@ -230,6 +263,8 @@ bool ReadOptions(const QStringList& args, Options& o) {
             o.Help = true;
         } else if (a == QLatin1String("--quiet")) {
             o.Quiet = true;
+        } else if (a == QLatin1String("--xls-numbers")) {
+            o.XlsNumbers = true;
         } else {
             PrintErr(QStringLiteral("unknown option %1 (see --help)").arg(a));
             return false;
@@ -357,6 +392,59 @@ bool CheckBalanceteOptions(Options& o) {
     return CheckPeriod(o, o.Balancete) && CheckAccountChoice(o, o.Balancete);
 }
 
+// --input converts what is in the file: there is nothing to log in to.
+bool CheckConversion(const Options& o) {
+    const bool report = !o.Cond.isNull() || o.Password || !o.Report.isNull() || !o.Month.isNull() ||
+                        !o.From.isNull() || !o.To.isNull() || !o.Type.isNull() ||
+                        !o.Grade.isNull() || !o.Accounts.isNull();
+    if (report) {
+        PrintErr(QStringLiteral("--input converts a saved page file: --cond, --password, "
+                                "--report and the balance report options do not go with it"));
+        return false;
+    }
+    if (o.Input.isEmpty() || o.Output.isEmpty()) {
+        PrintErr(QStringLiteral("missing %1 (see --help)")
+                     .arg(o.Input.isEmpty() ? QStringLiteral("--input file")
+                                            : QStringLiteral("--output")));
+        return false;
+    }
+    return true;
+}
+
+bool CheckOutputChoice(Options& o) {
+    const QString suffix = QFileInfo(o.Output).suffix().toLower();
+    if (!o.Pages.isNull()) {
+        o.Choice.Pages = ParsePageRange(o.Pages);
+        if (!o.Choice.Pages) {
+            PrintErr(QStringLiteral("--pages \"%1\": a page or a range of pages, e.g. 3, 2-5 or "
+                                    "4- (see --help)")
+                         .arg(o.Pages));
+            return false;
+        }
+    }
+    if (!o.Dpi.isNull()) {
+        bool number = false;
+        o.Choice.Dpi = o.Dpi.toInt(&number);
+        if (suffix != QLatin1String("png")) {
+            PrintErr(QStringLiteral("--dpi is an option of page images (--output NAME.png)"));
+            return false;
+        }
+        if (!number || o.Choice.Dpi < TRLPNGFilter::MinDpi || o.Choice.Dpi > TRLPNGFilter::MaxDpi) {
+            PrintErr(QStringLiteral("--dpi %1: a whole number from %2 to %3")
+                         .arg(o.Dpi)
+                         .arg(TRLPNGFilter::MinDpi)
+                         .arg(TRLPNGFilter::MaxDpi));
+            return false;
+        }
+    }
+    o.Choice.XlsNumbers = o.XlsNumbers;
+    if (o.XlsNumbers && suffix != QLatin1String("xls")) {
+        PrintErr(QStringLiteral("--xls-numbers is an option of spreadsheets (--output NAME.xls)"));
+        return false;
+    }
+    return true;
+}
+
 // Nullopt (with the reason printed) when the arguments do not make sense.
 std::optional<Options> ParseArguments(const QStringList& args) {
     Options o;
@@ -366,10 +454,13 @@ std::optional<Options> ParseArguments(const QStringList& args) {
     if (o.Help) {
         return o;
     }
+    if (!o.Input.isNull()) {
+        return CheckConversion(o) && CheckOutputChoice(o) ? std::optional(o) : std::nullopt;
+    }
     if (!o.Password && qEnvironmentVariableIsSet("QUORVA_PASSWORD")) {
         o.Password = qEnvironmentVariable("QUORVA_PASSWORD");
     }
-    if (!CheckRequired(o) || !CheckBalanceteOptions(o)) {
+    if (!CheckRequired(o) || !CheckBalanceteOptions(o) || !CheckOutputChoice(o)) {
         return std::nullopt;
     }
     return o;
@@ -564,20 +655,48 @@ int PrepareBalancete(const BalanceteOptions& b, TBalanceteInputs& in) {
     return ExitOk;
 }
 
-// Writes the pages as the save dialog would for this file name.
-void SavePages(TRLGraphicStorage& pages, const QString& fileName) {
-    if (TRLCustomSaveFilter* filter = SaveFilterByFileName(fileName)) {
-        filter->FileName = fileName;
-        filter->FilterPages(&pages, 1, false, -1);
-    } else {
-        pages.SaveToFile(fileName);
+// Writes the pages as the save dialog would for this file name, and says
+// what became of them.
+int SavePages(TRLGraphicStorage& pages, const QString& output, const Options& o) {
+    const TOutputResult written = WriteOutput(pages, output, o.Choice);
+    switch (written.Result) {
+    case TOutputResult::OutsideDocument:
+        PrintErr(written.Message);
+        return ExitUsage;
+    case TOutputResult::Unwritable:
+        PrintErr(written.Message);
+        if (!IsPageImageName(output)) { // page images remove their own
+            QFile::remove(output);
+        }
+        return ExitOutputUnwritable;
+    case TOutputResult::Written:
+        break;
     }
+    if (!o.Quiet) {
+        std::fprintf(stdout, "%s\n", written.Message.toLocal8Bit().constData());
+    }
+    return ExitOk;
+}
+
+// --input: the pages of a saved file, written again in the format asked for.
+int Convert(const Options& o) {
+    TLoadedPages pages;
+    try {
+        pages = LoadPageFile(o.Input);
+    } catch (const std::exception& e) {
+        PrintErr(QStringLiteral("%1: %2").arg(o.Input, QString::fromUtf8(e.what())));
+        return ExitReportFailed;
+    }
+    return SavePages(*pages, OutputName(o.Output), o);
 }
 
 int Run(const Options& o) {
+    if (!o.Input.isNull()) {
+        return Convert(o);
+    }
     const QString output = OutputName(o.Output);
     QString why;
-    if (!CanWrite(output, why)) {
+    if (!CanWrite(FirstOutputFile(output), why)) {
         PrintErr(QStringLiteral("cannot write %1: %2").arg(output, why));
         return ExitOutputUnwritable;
     }
@@ -652,19 +771,7 @@ int Run(const Options& o) {
     }
     std::unique_ptr<TRLGraphicStorage, std::function<void(TRLGraphicStorage*)>> keep(
         prepared, [&](TRLGraphicStorage* p) { p->Unlink(&token); });
-    try {
-        SavePages(*prepared, output);
-    } catch (const std::exception& e) {
-        PrintErr(QStringLiteral("cannot write %1: %2").arg(output, QString::fromUtf8(e.what())));
-        QFile::remove(output);
-        return ExitOutputUnwritable;
-    }
-    if (!o.Quiet) {
-        std::fprintf(stdout, "%d %s written to %s\n", prepared->PageCount(),
-                     prepared->PageCount() == 1 ? "page" : "pages",
-                     output.toLocal8Bit().constData());
-    }
-    return ExitOk;
+    return SavePages(*prepared, output, o);
 }
 
 // Qt's own chatter about the desktop session (there is none) is no news to
