@@ -128,11 +128,11 @@ Amounts and dates follow the regional settings of the environment
 Exit codes:
   0  the report was written
   1  the report could not be generated (the reason is printed)
+     (with --input: the file cannot be read or is no page file)
   2  wrong usage (missing or unknown option, invalid date, unknown account)
   3  login refused: unknown condominium or wrong password
   4  the database server cannot be reached
   5  the output file cannot be written
-     (with --input, a file that cannot be read or is no page file: 1)
   6  nothing to report: no entries in the month or period
      ("Não há lançamentos para o mês"), or no account to report
 
