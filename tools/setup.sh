@@ -11,6 +11,8 @@ PACKAGES=(
   # Qt 6 and what its widgets, fonts and pictures need
   qt6-base-dev libqt6sql6-ibase libjpeg62-turbo-dev libfreetype-dev zlib1g-dev
   fonts-liberation xvfb xauth
+  # the package check: desktop entry and file type of the Debian package
+  desktop-file-utils shared-mime-info dpkg-dev
   # the end-to-end desktop test: a window manager, real input events, screenshots
   openbox xdotool xclip imagemagick
   # Brazilian regional settings for running the program as it is meant to run
