@@ -43,7 +43,6 @@ struct TToolWriters {
             Xls = std::make_unique<TRLXLSFilter>();
             Xls->DisplayName = QStringLiteral("Planilha Excel");
         }
-        Png.ShowProgress = false;
     }
     std::unique_ptr<TRLPDFFilter> Pdf;
     std::unique_ptr<TRLXLSFilter> Xls;
@@ -108,6 +107,9 @@ QString Write(TRLGraphicStorage& pages, const QString& fileName, const TPageRang
         return PagesText(range.Last - range.First + 1) + fileName;
     }
     const QStringList& written = writers.Png.Written();
+    if (written.isEmpty()) {
+        return QStringLiteral("no page written: the document has no pages");
+    }
     if (written.size() > 1) {
         return PagesText(static_cast<int>(written.size())) + written.first() +
                QStringLiteral(" .. ") + written.last();
