@@ -57,11 +57,14 @@ TDM::~TDM() {
 void TDM::DataModuleCreate(QObject*) {
     EstruturaCond = 0;
     BDados.SetConnected(false);
+    ConnectError.clear();
     try {
         BDados.SetConnected(true);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // Whatever the reason (server down, wrong path, login refused), the
         // program goes on unconnected; nothing is retried.
+        const auto* error = dynamic_cast<const Exception*>(&e);
+        ConnectError = error ? error->Message() : QString::fromUtf8(e.what());
         ShowMessage(QString::fromUtf8(DMod::ConnectionFailed));
     }
     if (BDados.Connected()) {

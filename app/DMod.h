@@ -45,6 +45,10 @@ public:
     std::int32_t CodBalancete = 0;
     std::int32_t EstruturaCond = 0;
     double MesAtual = 0; // the chosen month's first day; 0 when none
+
+    // Why the connection at start failed (the error's own text), for the
+    // report tool's message; empty when it did not.
+    QString ConnectError;
 };
 
 // The single instance, set while it exists.

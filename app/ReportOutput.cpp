@@ -179,6 +179,8 @@ TOutputResult WriteOutput(TRLGraphicStorage& pages, const QString& fileName,
     const bool whole = range.First == 1 && range.Last == count;
     try {
         return {TOutputResult::Written, Write(pages, fileName, range, whole, choice)};
+    } catch (const EAbort&) {
+        throw; // stopped: nothing to say about the file
     } catch (const std::exception& e) {
         return {TOutputResult::Unwritable,
                 QStringLiteral("cannot write %1: %2").arg(fileName, QString::fromUtf8(e.what()))};

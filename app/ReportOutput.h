@@ -46,7 +46,8 @@ struct TOutputResult {
 };
 
 // Writes the chosen pages to the file, through the save filter its
-// extension names, else in the engine's own page file format.
+// extension names, else in the engine's own page file format. A run stopped
+// by the program's end raises EAbort.
 TOutputResult WriteOutput(TRLGraphicStorage& pages, const QString& fileName,
                           const TOutputChoice& choice);
 

@@ -4,11 +4,13 @@
 // tests drive. The same report forms and the same generation as the desktop
 // program run here; only the engine's windows are replaced: progress goes to
 // a line on standard error and the prepared pages are saved instead of shown.
+#include "AtomicFile.h"
 #include "BalanceteChoice.h"
 #include "BalanceteEntry.h"
 #include "DMod.h"
 #include "DateTime.h"
 #include "Exception.h"
+#include "IBCall.h"
 #include "IBSQL.h"
 #include "IntText.h"
 #include "MessageService.h"
@@ -21,15 +23,19 @@
 #include "RemotoInad.h"
 #include "RemotoPesq.h" // the selection screen's messages
 #include "ReportOutput.h"
+#include "StopSignals.h"
 #include "Win1252.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QRegularExpression>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
+#include <langinfo.h>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -45,6 +51,7 @@ enum ExitCode {
     ExitServerUnreachable = 4,
     ExitOutputUnwritable = 5,
     ExitNothingToReport = 6,
+    ExitLogFailed = 7,
 };
 
 const char* const HelpText =
@@ -81,6 +88,18 @@ preview or by this tool) instead, without a login or a database.
                              the desktop program's preview)
                      any other extension also writes the page file, under
                      the name given; no extension adds ".rpf".
+                     The file appears only when it is complete: it is
+                     written beside the target under a temporary name and
+                     then takes the target's name, so a run that fails or is
+                     stopped leaves a previous file of that name as it was.
+                     Page images are each written so; a run that fails or
+                     is stopped removes the images it wrote.
+                     A symbolic link stays a link: the file it points at is
+                     the one replaced.
+  --timeout SECONDS  how long to wait for the database server to take the
+                     connection, and then for each of its answers (default
+                     60; 0 waits for ever). A wait that runs out ends the
+                     run with exit code 4 and says what it waited for.
   --quiet            no progress line
   --help             this text
 
@@ -106,6 +125,10 @@ Balance report options (what the selection screen asks for; only with
                      of the condominium, as the selection screen opens.
   --from DD/MM/YYYY  a period instead of a month, both days included, e.g.
   --to DD/MM/YYYY      --from 01/01/2014 --to 30/06/2014 (no balances).
+                     The server takes dates from 01/01/0001 to 31/12/9999
+                     and is asked for the day before the first day and the
+                     day after the last: months run from 02/0001 to
+                     11/9999, days from 02/01/0001 to 30/12/9999.
   --type TYPE        receitas, despesas or todas (the default): income
                      accounts, expense accounts or both
   --grade N          how deep the report goes in the chart of accounts:
@@ -129,12 +152,22 @@ Exit codes:
   0  the report was written
   1  the report could not be generated (the reason is printed)
      (with --input: the file cannot be read or is no page file)
-  2  wrong usage (missing or unknown option, invalid date, unknown account)
+  2  wrong usage (missing or unknown option, invalid date, unknown account,
+     an output name without a file name or not valid in the system's
+     encoding)
   3  login refused: unknown condominium or wrong password
-  4  the database server cannot be reached
-  5  the output file cannot be written
+  4  the database server cannot be reached, did not answer within the
+     time-out (--timeout), or the connection to it was lost; the cause is
+     printed first
+  5  the output file cannot be written (with the system's reason)
   6  nothing to report: no entries in the month or period
      ("Não há lançamentos para o mês"), or no account to report
+  7  the balance report was written, but its emission could not be logged
+     (the server's reason is printed)
+  130, 143, 129
+     stopped by SIGINT (Ctrl+C), SIGTERM or SIGHUP: the run ends, nothing
+     is written (a previous output file stays as it was), temporary files
+     are removed and the connection is closed
 
 Examples:
   QUORVA_PASSWORD=ipe101 quorva-report --cond 101 --report inadimplencia \
@@ -145,8 +178,12 @@ Examples:
   quorva-report --input inadimplentes.rpf --xls-numbers --output inadimplentes.xls
 )";
 
+// Messages made for a message box break their lines with CR LF or a bare
+// CR, which on a terminal would write over the line: they become new lines.
 void PrintErr(const QString& text) {
-    std::fprintf(stderr, "quorva-report: %s\n", text.toLocal8Bit().constData());
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    std::fprintf(stderr, "quorva-report: %s\n", lines.toLocal8Bit().constData());
 }
 
 // Messages of the data module (the failed connection) go to standard error.
@@ -169,6 +206,9 @@ public:
     void SetMax(int max) override { max_ = max; }
     void SetStepText(const QString& text) override { step_ = text; }
     void Step() override {
+        if (RLEngineServices::Terminating()) {
+            throw EAbort();
+        }
         ++steps_;
         if (clock_.elapsed() - lastShown_ >= 200) {
             lastShown_ = clock_.elapsed();
@@ -208,6 +248,8 @@ struct Options {
     std::optional<QString> Password;
     QString Report;
     QString Output;
+    QString Timeout;
+    int TimeoutSeconds = 60;
     bool Quiet = false;
     bool Help = false;
     // The balance report's options as typed; null when not given.
@@ -234,10 +276,11 @@ bool IsBalancete(const Options& o) {
 // an unknown option or a missing value.
 bool ReadOptions(const QStringList& args, Options& o) {
     const std::pair<const char*, QString*> valued[] = {
-        {"--cond", &o.Cond},   {"--report", &o.Report}, {"--output", &o.Output},
-        {"--month", &o.Month}, {"--from", &o.From},     {"--to", &o.To},
-        {"--type", &o.Type},   {"--grade", &o.Grade},   {"--accounts", &o.Accounts},
-        {"--input", &o.Input}, {"--pages", &o.Pages},   {"--dpi", &o.Dpi},
+        {"--cond", &o.Cond},       {"--report", &o.Report}, {"--output", &o.Output},
+        {"--month", &o.Month},     {"--from", &o.From},     {"--to", &o.To},
+        {"--type", &o.Type},       {"--grade", &o.Grade},   {"--accounts", &o.Accounts},
+        {"--timeout", &o.Timeout}, {"--input", &o.Input},   {"--pages", &o.Pages},
+        {"--dpi", &o.Dpi},
     };
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
@@ -273,6 +316,16 @@ bool ReadOptions(const QStringList& args, Options& o) {
     return true;
 }
 
+// "out/" or "out/." name a folder, not a file in it.
+bool HasFileName(const Options& o) {
+    const QString name = QFileInfo(o.Output).fileName();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
+        PrintErr(QStringLiteral("--output %1: no file name (see --help)").arg(o.Output));
+        return false;
+    }
+    return true;
+}
+
 bool CheckRequired(const Options& o) {
     QStringList missing;
     if (o.Cond.isNull()) {
@@ -291,6 +344,9 @@ bool CheckRequired(const Options& o) {
         PrintErr(QStringLiteral("missing %1 (see --help)").arg(missing.join(QStringLiteral(", "))));
         return false;
     }
+    if (!HasFileName(o)) {
+        return false;
+    }
     const QStringList reports{QStringLiteral("balancete"), QStringLiteral("inadimplencia"),
                               QStringLiteral("compromissados")};
     if (!reports.contains(o.Report)) {
@@ -299,6 +355,15 @@ bool CheckRequired(const Options& o) {
         return false;
     }
     return true;
+}
+
+// The server keeps dates from 01/01/0001 to 31/12/9999, and the report asks
+// it for the day before the first day and the day after the last.
+const double FirstDay = DateTime::EncodeDate(1, 1, 2);
+const double LastDay = DateTime::EncodeDate(9999, 12, 30);
+
+bool InServerRange(double first, double last) {
+    return first >= FirstDay && last <= LastDay;
 }
 
 // The month or the period, read as the selection screen reads its fields
@@ -316,17 +381,24 @@ bool CheckPeriod(const Options& o, BalanceteOptions& b) {
         PrintErr(RemotoPesq::MesInvalido + QStringLiteral(" (--month %1: mm/yyyy)").arg(o.Month));
         return false;
     }
+    if (b.Month && !(*b.Month >= DateTime::EncodeDate(1, 2, 1) &&
+                     *b.Month <= DateTime::EncodeDate(9999, 11, 1))) {
+        PrintErr(RemotoPesq::MesInvalido +
+                 QStringLiteral(" (--month %1: months from 02/0001 to 11/9999)").arg(o.Month));
+        return false;
+    }
     if (o.From.isNull()) {
         return true;
     }
-    if (!(b.From = BalanceteChoice::ParseDate(o.From))) {
+    const QString range = QStringLiteral("days from 02/01/0001 to 30/12/9999");
+    if (!(b.From = BalanceteChoice::ParseDate(o.From)) || !InServerRange(*b.From, *b.From)) {
         PrintErr(RemotoPesq::DataInicialInvalida +
-                 QStringLiteral(" (--from %1: dd/mm/yyyy)").arg(o.From));
+                 QStringLiteral(" (--from %1: dd/mm/yyyy, %2)").arg(o.From, range));
         return false;
     }
-    if (!(b.To = BalanceteChoice::ParseDate(o.To))) {
+    if (!(b.To = BalanceteChoice::ParseDate(o.To)) || !InServerRange(*b.To, *b.To)) {
         PrintErr(RemotoPesq::DataFinalInvalida +
-                 QStringLiteral(" (--to %1: dd/mm/yyyy)").arg(o.To));
+                 QStringLiteral(" (--to %1: dd/mm/yyyy, %2)").arg(o.To, range));
         return false;
     }
     if (*b.From > *b.To) {
@@ -392,6 +464,20 @@ bool CheckBalanceteOptions(Options& o) {
     return CheckPeriod(o, o.Balancete) && CheckAccountChoice(o, o.Balancete);
 }
 
+bool CheckTimeout(Options& o) {
+    if (o.Timeout.isNull()) {
+        return true;
+    }
+    static const QRegularExpression digits(QStringLiteral("^\\d{1,5}$"));
+    if (!digits.match(o.Timeout).hasMatch() || o.Timeout.toInt() > 86400) {
+        PrintErr(
+            QStringLiteral("--timeout %1: whole seconds, 0 to 86400 (see --help)").arg(o.Timeout));
+        return false;
+    }
+    o.TimeoutSeconds = o.Timeout.toInt();
+    return true;
+}
+
 // --input converts what is in the file: there is nothing to log in to.
 bool CheckConversion(const Options& o) {
     const bool report = !o.Cond.isNull() || o.Password || !o.Report.isNull() || !o.Month.isNull() ||
@@ -408,7 +494,7 @@ bool CheckConversion(const Options& o) {
                                             : QStringLiteral("--output")));
         return false;
     }
-    return true;
+    return HasFileName(o);
 }
 
 bool CheckOutputChoice(Options& o) {
@@ -460,7 +546,8 @@ std::optional<Options> ParseArguments(const QStringList& args) {
     if (!o.Password && qEnvironmentVariableIsSet("QUORVA_PASSWORD")) {
         o.Password = qEnvironmentVariable("QUORVA_PASSWORD");
     }
-    if (!CheckRequired(o) || !CheckBalanceteOptions(o) || !CheckOutputChoice(o)) {
+    if (!CheckRequired(o) || !CheckTimeout(o) || !CheckBalanceteOptions(o) ||
+        !CheckOutputChoice(o)) {
         return std::nullopt;
     }
     return o;
@@ -472,19 +559,16 @@ QString OutputName(const QString& typed) {
     return QFileInfo(typed).suffix().isEmpty() ? typed + QStringLiteral(".rpf") : typed;
 }
 
-// Whether the file can be created or replaced; a file made for the test is
-// removed again. Checked before the report runs, so a scheduled run does not
-// spend minutes on a report it cannot keep.
+// Whether the file can be replaced as the report will replace it: a
+// temporary file beside it, made and removed again. Checked before the
+// report runs, so a scheduled run does not spend minutes on a report it
+// cannot keep.
 bool CanWrite(const QString& fileName, QString& why) {
-    const bool existed = QFileInfo::exists(fileName);
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        why = file.errorString();
+    try {
+        AtomicFile probe(fileName);
+    } catch (const Exception& e) {
+        why = e.Message();
         return false;
-    }
-    file.close();
-    if (!existed) {
-        QFile::remove(fileName);
     }
     return true;
 }
@@ -607,13 +691,14 @@ QString FormatDay(double date) {
     return QString::asprintf("%02d/%02d/%04d", d.Day, d.Month, d.Year);
 }
 
-// The month or period asked for, for messages.
-QString Asked(const TBalanceteInputs& in) {
+// The month or period asked for, for messages. Without a month asked for
+// and none with entries, the month is 0.
+QString Asked(const TBalanceteInputs& in, bool monthAsked) {
     if (in.TipoPeriodo != QStringLiteral("mês")) {
         return FormatDay(in.DataIni) + QStringLiteral(" to ") + FormatDay(in.DataFim);
     }
-    return DM->MesAtual > 0 ? FormatDay(DM->MesAtual).mid(3)
-                            : QStringLiteral("the condominium has no entries");
+    return monthAsked || DM->MesAtual != 0 ? FormatDay(DM->MesAtual).mid(3)
+                                           : QStringLiteral("the condominium has no entries");
 }
 
 // Sets the login state's month and the report's inputs as the selection
@@ -640,7 +725,8 @@ int PrepareBalancete(const BalanceteOptions& b, TBalanceteInputs& in) {
     in.DataIni = period ? *b.From : DateTime::Today();
     in.DataFim = period ? *b.To : DateTime::Today();
     if (reads.Entries(in) == 0) {
-        PrintErr(RemotoPesq::SemLancamentos + QStringLiteral(" (%1)").arg(Asked(in)));
+        PrintErr(RemotoPesq::SemLancamentos +
+                 QStringLiteral(" (%1)").arg(Asked(in, b.Month.has_value())));
         return ExitNothingToReport;
     }
     const BalanceteChoice::TMarked marked = BalanceteChoice::MarkAccounts(listed, b.Accounts);
@@ -655,20 +741,28 @@ int PrepareBalancete(const BalanceteOptions& b, TBalanceteInputs& in) {
     return ExitOk;
 }
 
+// The exit code of a run a signal stopped; 0 while none did.
+int StopCode() {
+    const int signal = StopSignals::Received();
+    return signal != 0 ? StopSignals::ExitCode(signal) : 0;
+}
+
 // Writes the pages as the save dialog would for this file name, and says
-// what became of them.
+// what became of them: ExitOk, or why nothing was written.
 int SavePages(TRLGraphicStorage& pages, const QString& output, const Options& o) {
-    const TOutputResult written = WriteOutput(pages, output, o.Choice);
+    TOutputResult written;
+    try {
+        written = WriteOutput(pages, output, o.Choice);
+    } catch (const EAbort&) {
+        return StopCode() ? StopCode() : ExitOutputUnwritable;
+    }
     switch (written.Result) {
     case TOutputResult::OutsideDocument:
         PrintErr(written.Message);
         return ExitUsage;
     case TOutputResult::Unwritable:
         PrintErr(written.Message);
-        if (!IsPageImageName(output)) { // page images remove their own
-            QFile::remove(output);
-        }
-        return ExitOutputUnwritable;
+        return StopCode() ? StopCode() : ExitOutputUnwritable;
     case TOutputResult::Written:
         break;
     }
@@ -687,7 +781,48 @@ int Convert(const Options& o) {
         PrintErr(QStringLiteral("%1: %2").arg(o.Input, QString::fromUtf8(e.what())));
         return ExitReportFailed;
     }
+    if (const int stop = StopCode()) {
+        return stop;
+    }
     return SavePages(*pages, OutputName(o.Output), o);
+}
+
+// Messages of a failed run, each said once: the engine's message already
+// holds the error that the report form raises again afterwards.
+class Failures {
+public:
+    void Say(const QString& text) {
+        for (const QString& said : said_) {
+            if (said.contains(text)) {
+                return;
+            }
+        }
+        said_ << text;
+        PrintErr(text);
+    }
+    bool Any() const { return !said_.isEmpty(); }
+
+private:
+    QStringList said_;
+};
+
+QString MessageOf(const std::exception& e) {
+    const auto* error = dynamic_cast<const Exception*>(&e);
+    return error ? error->Message() : QString::fromUtf8(e.what());
+}
+
+// Why a run that failed failed, as an exit code: stopped by a signal; the
+// server lost (its cause said first, if nothing said it yet); otherwise the
+// code given.
+int FailedWith(Failures& failures, int otherwise) {
+    if (const int stop = StopCode()) {
+        return stop;
+    }
+    if (const std::optional<EIBError> lost = DM->BDados.LostReason()) {
+        failures.Say(lost->Message());
+        return ExitServerUnreachable;
+    }
+    return otherwise;
 }
 
 int Run(const Options& o) {
@@ -707,6 +842,7 @@ int Run(const Options& o) {
         ~Restore() { MessageService::SetCurrent(nullptr); }
     } restore;
 
+    IBCall::SetTimeout(o.TimeoutSeconds);
     std::unique_ptr<TDM> dm;
     try {
         dm = std::make_unique<TDM>();
@@ -714,11 +850,15 @@ int Run(const Options& o) {
         PrintErr(e.Message());
         return ExitServerUnreachable;
     }
+    if (const int stop = StopCode()) {
+        return stop;
+    }
     if (!dm->BDados.Connected()) {
-        PrintErr(QStringLiteral("the database server at %1 cannot be reached")
-                     .arg(DMod::DatabaseName()));
+        PrintErr(QStringLiteral("the database server at %1 cannot be reached: %2")
+                     .arg(DMod::DatabaseName(), dm->ConnectError));
         return ExitServerUnreachable;
     }
+    Failures failures;
     TBalanceteInputs balancete;
     try {
         if (!CheckLogin(o.Cond, *o.Password)) {
@@ -729,9 +869,11 @@ int Run(const Options& o) {
                 return refused;
             }
         }
+    } catch (const EAbort&) {
+        return FailedWith(failures, ExitReportFailed);
     } catch (const std::exception& e) {
-        PrintErr(QString::fromUtf8(e.what()));
-        return ExitReportFailed;
+        failures.Say(MessageOf(e));
+        return FailedWith(failures, ExitReportFailed);
     }
 
     // The prepared pages, linked here so they outlive the report form.
@@ -741,16 +883,15 @@ int Run(const Options& o) {
         pages->Link(&token);
         prepared = pages;
     });
-    bool engineFailed = false;
-    RLEngineServices::SetMessageSink([&](const QString& text) {
-        engineFailed = true;
-        PrintErr(text);
+    RLEngineServices::SetMessageSink([&](const QString& text) { failures.Say(text); });
+    const bool showProgress = !o.Quiet && isatty(STDERR_FILENO);
+    RLEngineServices::SetProgressFactory([showProgress](const TRLProgressRequest& r) {
+        return showProgress ? std::unique_ptr<TRLProgress>(new ConsoleProgress(r.Title))
+                            : std::unique_ptr<TRLProgress>();
     });
-    if (!o.Quiet && isatty(STDERR_FILENO)) {
-        RLEngineServices::SetProgressFactory([](const TRLProgressRequest& r) {
-            return std::unique_ptr<TRLProgress>(new ConsoleProgress(r.Title));
-        });
-    }
+    // What failed once the pages were there: the balance report's emission
+    // log, which comes after its preview.
+    QString afterPages;
     try {
         if (IsBalancete(o)) {
             RunBalancete(nullptr, balancete);
@@ -759,19 +900,32 @@ int Run(const Options& o) {
         } else {
             RunRemotoCap(nullptr);
         }
+    } catch (const EAbort&) {
+        afterPages = QStringLiteral("stopped");
     } catch (const std::exception& e) {
-        PrintErr(QString::fromUtf8(e.what()));
-        engineFailed = true;
-    }
-    if (!prepared) {
-        if (!engineFailed) {
-            PrintErr(QStringLiteral("the report produced no pages"));
-        }
-        return ExitReportFailed;
+        afterPages = MessageOf(e);
+        failures.Say(afterPages);
     }
     std::unique_ptr<TRLGraphicStorage, std::function<void(TRLGraphicStorage*)>> keep(
         prepared, [&](TRLGraphicStorage* p) { p->Unlink(&token); });
-    return SavePages(*prepared, output, o);
+    if (const int stop = StopCode()) {
+        return stop;
+    }
+    if (!prepared) {
+        if (!failures.Any()) {
+            failures.Say(QStringLiteral("the report produced no pages"));
+        }
+        return FailedWith(failures, ExitReportFailed);
+    }
+    if (const int saved = SavePages(*prepared, output, o); saved != ExitOk) {
+        return saved;
+    }
+    // The pages are kept; the failure after them is still a failure.
+    if (!afterPages.isEmpty()) {
+        PrintErr(QStringLiteral("the report was written, but its emission could not be logged"));
+        return FailedWith(failures, ExitLogFailed);
+    }
+    return ExitOk;
 }
 
 // Qt's own chatter about the desktop session (there is none) is no news to
@@ -783,9 +937,30 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext& context, const QS
     std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, text).toLocal8Bit().constData());
 }
 
+// Every argument must be text in the system's encoding: a name that is not
+// would be written with replacement characters in place of what was typed.
+bool ArgumentsAreText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray typed(argv[i]);
+        const QString text = QString::fromLocal8Bit(typed);
+        if (text.toLocal8Bit() != typed) {
+            PrintErr(QStringLiteral("\"%1\" is not valid text in the system's encoding (%2)")
+                         .arg(text, QString::fromLatin1(nl_langinfo(CODESET))));
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before any thread starts: a signal stops the run at the next point
+    // where it can, and the process ends through the normal way out.
+    StopSignals::Install([](int) {
+        IBCall::Stop();
+        RLEngineServices::Terminate();
+    });
     // No display is needed or wanted: fonts and pictures only.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
@@ -795,6 +970,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setApplicationName(QStringLiteral("quorva-report"));
     RegionalSettings::Reload();
 
+    if (!ArgumentsAreText(argc, argv)) {
+        return ExitUsage;
+    }
     const std::optional<Options> options = ParseArguments(QCoreApplication::arguments());
     if (!options) {
         return ExitUsage;
@@ -803,5 +981,11 @@ int main(int argc, char** argv) {
         std::fputs(HelpText, stdout);
         return ExitOk;
     }
-    return Run(*options);
+    const int code = Run(*options);
+    if (StopCode() == 0 || code == ExitOk) {
+        return code;
+    }
+    PrintErr(QStringLiteral("stopped by %1")
+                 .arg(QString::fromLocal8Bit(strsignal(StopSignals::Received()))));
+    return StopCode();
 }

@@ -2,8 +2,10 @@
 // screen and the message loop.
 #include "BalanceteEntry.h"
 #include "DMod.h"
+#include "EnterPressesButtons.h"
 #include "ErrorHandler.h"
 #include "Exception.h"
+#include "IBCall.h"
 #include "IniciaRemoto.h"
 #include "MessageService.h"
 #include "RLEngineServices.h"
@@ -14,10 +16,15 @@
 #include "RemotoCap.h"
 #include "RemotoInad.h"
 #include "ReportEntries.h"
+#include "StopSignals.h"
+#include "ToolkitTranslations.h"
 
 #include <QEvent>
 #include <QPointer>
+#include <QSocketNotifier>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +39,34 @@ public:
         return false;
     }
 };
+
+// A signal reaches the GUI thread through a pipe: the watching thread stops
+// the server's work at once and writes a byte; the GUI thread then ends its
+// message loop (and every modal loop in it) the way "Encerrar" ends it, and
+// the shut-down below runs as it always does.
+int stopPipe[2] = {-1, -1};
+
+void WatchStopSignals() {
+    if (::pipe2(stopPipe, O_CLOEXEC) != 0) {
+        stopPipe[0] = stopPipe[1] = -1;
+    }
+    StopSignals::Install([](int) {
+        IBCall::Stop();
+        RLEngineServices::Terminate();
+        const char byte = 1;
+        if (stopPipe[1] >= 0) {
+            (void)::write(stopPipe[1], &byte, 1);
+        }
+    });
+}
+
+void QuitOnStopSignal(QSocketNotifier& notifier) {
+    QObject::connect(&notifier, &QSocketNotifier::activated, [] {
+        char byte = 0;
+        (void)::read(stopPipe[0], &byte, 1);
+        QCoreApplication::exit(StopSignals::ExitCode(StopSignals::Received()));
+    });
+}
 
 // The engine's windows and the reports the selection screen starts.
 void WireReports() {
@@ -81,9 +116,14 @@ int ShowSavedPages(TGuardedApplication& app, const QString& fileName) {
 } // namespace
 
 int main(int argc, char** argv) {
+    WatchStopSignals(); // before any thread starts
     TGuardedApplication app(argc, argv);
+    QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
+    QuitOnStopSignal(stopNotifier);
     QApplication::setApplicationName(QStringLiteral("Acesso Remoto"));
     RegionalSettings::Reload();
+    LoadToolkitTranslations();
+    InstallEnterPressesButtons();
     WireReports();
 
     const QStringList args = QCoreApplication::arguments();
@@ -113,9 +153,12 @@ int main(int argc, char** argv) {
     QuitOnClose quit;
     start->installEventFilter(&quit);
     start->show();
-    const int result = app.exec();
+    // A signal taken while a message box of the start-up was up has ended
+    // that box already; the message loop would start afresh.
+    const int result = StopSignals::Received() != 0 ? 0 : app.exec();
     CloseRemainingWindows();
     start.reset();
     dm.reset();
-    return result;
+    const int signal = StopSignals::Received();
+    return signal != 0 ? StopSignals::ExitCode(signal) : result;
 }

@@ -35,24 +35,24 @@ std::optional<FbApi> Load(const std::string& name) {
         return std::nullopt;
     }
     FbApi a{};
-    bool ok = Bind(lib, "isc_attach_database", a.attach_database) &&
-              Bind(lib, "isc_detach_database", a.detach_database) &&
-              Bind(lib, "isc_start_multiple", a.start_multiple) &&
-              Bind(lib, "isc_commit_transaction", a.commit_transaction) &&
-              Bind(lib, "isc_rollback_transaction", a.rollback_transaction) &&
-              Bind(lib, "isc_dsql_allocate_statement", a.dsql_allocate_statement) &&
-              Bind(lib, "isc_dsql_prepare", a.dsql_prepare) &&
-              Bind(lib, "isc_dsql_describe", a.dsql_describe) &&
-              Bind(lib, "isc_dsql_describe_bind", a.dsql_describe_bind) &&
-              Bind(lib, "isc_dsql_execute", a.dsql_execute) &&
-              Bind(lib, "isc_dsql_execute2", a.dsql_execute2) &&
-              Bind(lib, "isc_dsql_fetch", a.dsql_fetch) &&
-              Bind(lib, "isc_dsql_free_statement", a.dsql_free_statement) &&
-              Bind(lib, "isc_dsql_sql_info", a.dsql_sql_info) &&
-              Bind(lib, "isc_open_blob2", a.open_blob2) &&
-              Bind(lib, "isc_get_segment", a.get_segment) &&
-              Bind(lib, "isc_close_blob", a.close_blob) && Bind(lib, "fb_interpret", a.interpret) &&
-              Bind(lib, "isc_sqlcode", a.sqlcode);
+    bool ok =
+        Bind(lib, "isc_attach_database", a.attach_database) &&
+        Bind(lib, "isc_detach_database", a.detach_database) &&
+        Bind(lib, "isc_start_multiple", a.start_multiple) &&
+        Bind(lib, "isc_commit_transaction", a.commit_transaction) &&
+        Bind(lib, "isc_rollback_transaction", a.rollback_transaction) &&
+        Bind(lib, "isc_dsql_allocate_statement", a.dsql_allocate_statement) &&
+        Bind(lib, "isc_dsql_prepare", a.dsql_prepare) &&
+        Bind(lib, "isc_dsql_describe", a.dsql_describe) &&
+        Bind(lib, "isc_dsql_describe_bind", a.dsql_describe_bind) &&
+        Bind(lib, "isc_dsql_execute", a.dsql_execute) &&
+        Bind(lib, "isc_dsql_execute2", a.dsql_execute2) &&
+        Bind(lib, "isc_dsql_fetch", a.dsql_fetch) &&
+        Bind(lib, "isc_dsql_free_statement", a.dsql_free_statement) &&
+        Bind(lib, "isc_dsql_sql_info", a.dsql_sql_info) &&
+        Bind(lib, "isc_open_blob2", a.open_blob2) && Bind(lib, "isc_get_segment", a.get_segment) &&
+        Bind(lib, "isc_close_blob", a.close_blob) && Bind(lib, "fb_interpret", a.interpret) &&
+        Bind(lib, "isc_sqlcode", a.sqlcode) && Bind(lib, "fb_cancel_operation", a.cancel_operation);
     if (!ok) {
         return std::nullopt;
     }

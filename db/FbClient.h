@@ -25,6 +25,7 @@ struct FbApi {
     decltype(&isc_close_blob) close_blob;
     decltype(&fb_interpret) interpret;
     decltype(&isc_sqlcode) sqlcode;
+    decltype(&fb_cancel_operation) cancel_operation;
 };
 
 namespace FbClient {

@@ -1,10 +1,12 @@
 #include "IBDatabase.h"
 
 #include "FbClient.h"
+#include "IBCall.h"
 #include "IBError.h"
 #include "IBStatement.h"
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
 namespace {
@@ -89,12 +91,30 @@ void TIBDatabase::Attach() {
         }
     }
     AddInt(dpb, isc_dpb_sql_dialect, sqlDialect_);
+    // A server that accepts the connection but never answers (or a frozen
+    // one) is given up after the time-out, not after the library's minutes.
+    const int timeout = IBCall::Timeout();
+    if (timeout > 0) {
+        AddInt(dpb, isc_dpb_connect_timeout, timeout);
+    }
     QByteArray name = EncodeText(IBCharset::Win1252, databaseName_);
     ISC_STATUS_ARRAY status;
     IBHandle handle = 0;
-    api_.attach_database(status, static_cast<short>(name.size()), name.constData(), &handle,
-                         static_cast<short>(dpb.size()), dpb.constData());
+    const auto started = std::chrono::steady_clock::now();
+    auto attach = [&] {
+        api_.attach_database(status, static_cast<short>(name.size()), name.constData(), &handle,
+                             static_cast<short>(dpb.size()), dpb.constData());
+    };
+    IBCall::Run(0, IBCall::Kind::Work, IBCall::Wait::Connect, status, attach);
+    const bool failed = status[0] == 1 && status[1] != 0;
+    // The library's own text says only that the connection was rejected.
+    if (failed && timeout > 0 &&
+        std::chrono::steady_clock::now() - started >=
+            std::chrono::seconds(timeout) - std::chrono::milliseconds(100)) {
+        throw EIBTimeout(IBCall::TimeoutMessage(IBCall::Wait::Connect, timeout));
+    }
     IBCheck(api_, status);
+    IBCall::Forget(handle);
     handle_ = handle;
 }
 
@@ -123,14 +143,21 @@ void TIBDatabase::Detach() {
         c->DatabaseDisconnecting();
     }
     ISC_STATUS_ARRAY status;
-    api_.detach_database(status, &handle_);
+    const IBHandle handle = handle_;
+    auto detach = [&] { api_.detach_database(status, &handle_); };
+    IBCall::Run(handle, IBCall::Kind::Cleanup, IBCall::Wait::Disconnect, status, detach);
     if (status[0] == 1 && status[1] != 0 && !first) {
         first = EIBError(IBStatusText(api_, status), api_.sqlcode(status), status[1]);
     }
+    IBCall::Forget(handle);
     handle_ = 0;
     if (first) {
         throw *first;
     }
+}
+
+std::optional<EIBError> TIBDatabase::LostReason() const {
+    return Connected() ? IBCall::Lost(handle_) : std::nullopt;
 }
 
 void TIBDatabase::CheckActive() const {
@@ -246,7 +273,9 @@ void TIBTransaction::StartTransaction() {
                            tpb.isEmpty() ? nullptr : tpb.constData()};
     ISC_STATUS_ARRAY status;
     IBHandle handle = 0;
-    api_.start_multiple(status, &handle, 1, &teb);
+    auto start = [&] { api_.start_multiple(status, &handle, 1, &teb); };
+    IBCall::Run(*database_->Handle(), IBCall::Kind::Work, IBCall::Wait::StartTransaction, status,
+                start);
     IBCheck(api_, status);
     handle_ = handle;
 }
@@ -261,7 +290,8 @@ void TIBTransaction::Commit() {
     CheckInTransaction();
     NotifyEnding();
     ISC_STATUS_ARRAY status;
-    api_.commit_transaction(status, &handle_);
+    auto commit = [&] { api_.commit_transaction(status, &handle_); };
+    IBCall::Run(DatabaseHandle(), IBCall::Kind::Cleanup, IBCall::Wait::Commit, status, commit);
     // A failed commit leaves the transaction active: the caller may still
     // roll it back.
     IBCheck(api_, status);
@@ -272,7 +302,8 @@ void TIBTransaction::Rollback() {
     CheckInTransaction();
     NotifyEnding();
     ISC_STATUS_ARRAY status;
-    api_.rollback_transaction(status, &handle_);
+    auto rollback = [&] { api_.rollback_transaction(status, &handle_); };
+    IBCall::Run(DatabaseHandle(), IBCall::Kind::Cleanup, IBCall::Wait::Rollback, status, rollback);
     // Whatever the answer, the transaction is over: the server rolls back
     // one whose connection is gone.
     handle_ = 0;
@@ -288,6 +319,10 @@ void TIBTransaction::EndWithDefaultAction() {
     } else {
         Rollback();
     }
+}
+
+IBHandle TIBTransaction::DatabaseHandle() {
+    return database_ != nullptr ? *database_->Handle() : 0;
 }
 
 void TIBTransaction::CheckInTransaction() const {

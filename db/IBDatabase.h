@@ -2,10 +2,12 @@
 // The connection (TIBDatabase) and transactions (TIBTransaction) of the
 // database layer. Plain objects owned by a data module or form; statements
 // and queries register with them so that handles are released in order.
+#include "IBError.h"
 #include "IBValue.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 struct FbApi;
@@ -61,6 +63,10 @@ public:
     void SetDefaultTransaction(TIBTransaction* t) { defaultTransaction_ = t; }
 
     bool Connected() const { return handle_ != 0; }
+    // The error that lost the connection: the server did not answer in time
+    // (EIBTimeout's text), or the server or the network dropped it. Once
+    // lost, every statement on the connection raises that error again.
+    std::optional<EIBError> LostReason() const;
     // On: attach ("Database name is missing", or the server's error).
     // Off: end every active transaction with its default action, free the
     // statements' handles, detach. Nothing happens when already so.
@@ -142,6 +148,7 @@ public:
 private:
     QByteArray BuildTPB() const;
     void NotifyEnding();
+    IBHandle DatabaseHandle();
 
     const FbApi& api_;
     TIBDatabase* database_ = nullptr;

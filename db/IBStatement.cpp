@@ -1,5 +1,6 @@
 #include "IBStatement.h"
 
+#include "IBCall.h"
 #include "IBError.h"
 
 #include <QStringList>
@@ -131,6 +132,11 @@ IBSqlDa::IBSqlDa(int n) {
     get()->sqln = static_cast<ISC_SHORT>(count);
 }
 
+void IBStatement::Call(IBCall::Kind kind, IBCall::Wait wait, ISC_STATUS* status,
+                       IBCall::CallRef call) const {
+    IBCall::Run(db_ != nullptr ? *db_ : 0, kind, wait, status, call);
+}
+
 IBStatement::~IBStatement() {
     Drop();
 }
@@ -179,18 +185,25 @@ void IBStatement::Prepare(isc_db_handle* db, isc_tr_handle* tr, unsigned short d
     dialect_ = dialect;
     charset_ = cs;
     if (handle_ == 0) {
-        api_.dsql_allocate_statement(status, db, &handle_);
+        auto allocate = [&] { api_.dsql_allocate_statement(status, db, &handle_); };
+        Call(IBCall::Kind::Work, IBCall::Wait::Prepare, status, allocate);
         IBCheck(api_, status);
     }
     // The text goes in the connection's character set.
     serverText_ = EncodeText(cs, serverSql_);
     out_ = IBSqlDa(32);
-    api_.dsql_prepare(status, tr, &handle_, 0, serverText_.constData(), dialect, out_.get());
+    auto prepare = [&] {
+        api_.dsql_prepare(status, tr, &handle_, 0, serverText_.constData(), dialect, out_.get());
+    };
+    Call(IBCall::Kind::Work, IBCall::Wait::Prepare, status, prepare);
     IBCheck(api_, status);
 
     const char items[] = {isc_info_sql_stmt_type};
     char info[16] = {};
-    api_.dsql_sql_info(status, &handle_, sizeof items, items, sizeof info, info);
+    auto sqlInfo = [&] {
+        api_.dsql_sql_info(status, &handle_, sizeof items, items, sizeof info, info);
+    };
+    Call(IBCall::Kind::Work, IBCall::Wait::Prepare, status, sqlInfo);
     IBCheck(api_, status);
     type_ = 0;
     if (info[0] == isc_info_sql_stmt_type) {
@@ -209,15 +222,17 @@ void IBStatement::Describe() {
     ISC_STATUS_ARRAY status;
     if (out_.get()->sqld > out_.Capacity()) {
         out_ = IBSqlDa(out_.get()->sqld);
-        api_.dsql_describe(status, &handle_, 1, out_.get());
+        auto describe = [&] { api_.dsql_describe(status, &handle_, 1, out_.get()); };
+        Call(IBCall::Kind::Work, IBCall::Wait::Prepare, status, describe);
         IBCheck(api_, status);
     }
     in_ = IBSqlDa(16);
-    api_.dsql_describe_bind(status, &handle_, 1, in_.get());
+    auto describeBind = [&] { api_.dsql_describe_bind(status, &handle_, 1, in_.get()); };
+    Call(IBCall::Kind::Work, IBCall::Wait::Prepare, status, describeBind);
     IBCheck(api_, status);
     if (in_.get()->sqld > in_.Capacity()) {
         in_ = IBSqlDa(in_.get()->sqld);
-        api_.dsql_describe_bind(status, &handle_, 1, in_.get());
+        Call(IBCall::Kind::Work, IBCall::Wait::Prepare, status, describeBind);
         IBCheck(api_, status);
     }
     if (params_.size() < static_cast<std::size_t>(in_.get()->sqld)) {
@@ -366,19 +381,24 @@ void IBStatement::Execute(isc_tr_handle* tr) {
     std::vector<QByteArray> texts;
     BindParams(texts);
     XSQLDA* in = in_.get()->sqld > 0 ? in_.get() : nullptr;
-    if (type_ == isc_info_sql_stmt_exec_procedure && out_.get()->sqld > 0) {
-        ClearRow();
-        api_.dsql_execute2(status, tr, &handle_, 1, in, out_.get());
-    } else {
-        api_.dsql_execute(status, tr, &handle_, 1, in);
-    }
+    auto execute = [&] {
+        if (type_ == isc_info_sql_stmt_exec_procedure && out_.get()->sqld > 0) {
+            ClearRow();
+            api_.dsql_execute2(status, tr, &handle_, 1, in, out_.get());
+        } else {
+            api_.dsql_execute(status, tr, &handle_, 1, in);
+        }
+    };
+    Call(IBCall::Kind::Work, IBCall::Wait::Execute, status, execute);
     IBCheck(api_, status);
     cursorOpen_ = IsSelect();
 }
 
 bool IBStatement::Fetch() {
     ISC_STATUS_ARRAY status;
-    ISC_STATUS rc = api_.dsql_fetch(status, &handle_, 1, out_.get());
+    ISC_STATUS rc = 0;
+    auto fetch = [&] { rc = api_.dsql_fetch(status, &handle_, 1, out_.get()); };
+    Call(IBCall::Kind::Work, IBCall::Wait::Fetch, status, fetch);
     if (rc == 100) {
         return false;
     }
@@ -389,7 +409,8 @@ bool IBStatement::Fetch() {
 void IBStatement::CloseCursor() {
     if (cursorOpen_ && handle_ != 0) {
         ISC_STATUS_ARRAY status;
-        api_.dsql_free_statement(status, &handle_, DSQL_close);
+        auto close = [&] { api_.dsql_free_statement(status, &handle_, DSQL_close); };
+        Call(IBCall::Kind::Cleanup, IBCall::Wait::Free, status, close);
     }
     cursorOpen_ = false;
 }
@@ -397,7 +418,8 @@ void IBStatement::CloseCursor() {
 void IBStatement::Drop() {
     if (handle_ != 0) {
         ISC_STATUS_ARRAY status;
-        api_.dsql_free_statement(status, &handle_, DSQL_drop);
+        auto drop = [&] { api_.dsql_free_statement(status, &handle_, DSQL_drop); };
+        Call(IBCall::Kind::Cleanup, IBCall::Wait::Free, status, drop);
         handle_ = 0;
     }
     cursorOpen_ = false;
@@ -409,13 +431,18 @@ QByteArray IBStatement::ReadBlob(isc_tr_handle* tr, const char* blobId) const {
     BlobHandle blob(api_);
     ISC_QUAD id;
     std::memcpy(&id, blobId, sizeof id);
-    api_.open_blob2(status, db_, tr, &blob.handle, &id, 0, nullptr);
+    auto open = [&] { api_.open_blob2(status, db_, tr, &blob.handle, &id, 0, nullptr); };
+    Call(IBCall::Kind::Work, IBCall::Wait::ReadBlob, status, open);
     IBCheck(api_, status);
     QByteArray data;
     char buffer[32768];
     for (;;) {
         unsigned short got = 0;
-        ISC_STATUS rc = api_.get_segment(status, &blob.handle, &got, sizeof buffer, buffer);
+        ISC_STATUS rc = 0;
+        auto segment = [&] {
+            rc = api_.get_segment(status, &blob.handle, &got, sizeof buffer, buffer);
+        };
+        Call(IBCall::Kind::Work, IBCall::Wait::ReadBlob, status, segment);
         if (rc == 0 || rc == kSegment) {
             data.append(buffer, got);
             continue;
@@ -427,7 +454,8 @@ QByteArray IBStatement::ReadBlob(isc_tr_handle* tr, const char* blobId) const {
         break;
     }
     ISC_STATUS_ARRAY closeStatus;
-    api_.close_blob(closeStatus, &blob.handle);
+    auto close = [&] { api_.close_blob(closeStatus, &blob.handle); };
+    Call(IBCall::Kind::Cleanup, IBCall::Wait::ReadBlob, closeStatus, close);
     blob.handle = 0;
     IBCheck(api_, closeStatus);
     return data;

@@ -3,6 +3,7 @@
 // the client library with its descriptor areas, the row buffer the library
 // fetches into, the parameter values and the named-parameter translation.
 #include "FbClient.h"
+#include "IBCall.h"
 #include "IBValue.h"
 
 #include <QString>
@@ -84,6 +85,8 @@ public:
     const FbApi& Api() const { return api_; }
 
 private:
+    // A call into the library on this statement's connection (IBCall::Run).
+    void Call(IBCall::Kind kind, IBCall::Wait wait, ISC_STATUS* status, IBCall::CallRef call) const;
     void Describe();
     void Layout();
     void BindParams(std::vector<QByteArray>& texts);

@@ -93,9 +93,12 @@ void ToIsc(double dateTime, std::int32_t& date, std::uint32_t& time) {
     double frac = std::fabs(dateTime - days);
     std::int64_t ms = std::llround(frac * 86400000.0);
     std::int64_t day = static_cast<std::int64_t>(days);
+    // A time that rounds up to midnight is the start of the next day, before
+    // 1899 too (whose time counts back from its day): the day the date
+    // formatting shows for the value.
     if (ms >= 86400000) {
         ms -= 86400000;
-        day += dateTime < 0 ? -1 : 1;
+        day += 1;
     }
     date = static_cast<std::int32_t>(day + kDateOffset);
     time = static_cast<std::uint32_t>(ms * 10);

@@ -182,7 +182,7 @@ void Content::ResetClip() {
     Put("Q");
 }
 
-void Content::DrawText(const Text& t) {
+void Content::DrawText(const Text& t, std::span<const TextLine> lines) {
     // The hot path of a report page: literals are appended whole, CRLFs
     // included.
     out_.append("q\r\n");
@@ -200,7 +200,27 @@ void Content::DrawText(const Text& t) {
     XY(t.x, static_cast<double>(t.baseline));
     out_.append(" Td\r\n(");
     AppendEscaped(out_, t.bytes);
-    out_.append(") Tj\r\nET\r\nQ\r\n");
+    out_.append(") Tj\r\nET\r\n");
+    for (const TextLine& line : lines) {
+        DrawTextLine(t, line);
+    }
+    out_.append("Q\r\n");
+}
+
+// Stroked with butt ends, so the line ends where the run does.
+void Content::DrawTextLine(const Text& t, const TextLine& line) {
+    Pt(line.thickness);
+    Put(" w");
+    Put("0 J");
+    Put("[] 0 d");
+    Colour(t.color);
+    Put(" RG");
+    const double y = t.baseline - line.rise;
+    XY(t.x, y);
+    Put(" m");
+    XY(t.x + line.length, y);
+    Put(" l");
+    Put("S");
 }
 
 } // namespace Pdf

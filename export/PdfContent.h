@@ -3,6 +3,7 @@
 // in storage units (96 per inch, y downwards); output is in points with y
 // upwards, measured from the bottom of a page of the given height.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,7 +75,17 @@ public:
         int fontSize = 0;
         std::string_view bytes;
     };
-    void DrawText(const Text& text);
+    // A line along a text run, in the text's colour: an underline or a
+    // strike-out. rise is the height of the line's middle above the
+    // baseline (negative below it); thickness and length, the run's width,
+    // complete it. All in storage units.
+    struct TextLine {
+        double rise = 0;
+        double thickness = 0;
+        double length = 0;
+    };
+    // The run, then its lines, inside the run's clip.
+    void DrawText(const Text& text, std::span<const TextLine> lines = {});
 
 private:
     void Pt(double units);
@@ -85,6 +96,7 @@ private:
     void Bounds(const Box& b);
     void PenLines(const Stroke& pen);
     void Put(std::string_view text); // text and CRLF
+    void DrawTextLine(const Text& text, const TextLine& line);
 
     std::string& out_;
     int height_;

@@ -166,6 +166,9 @@ void Document::EndPage() {
 }
 
 int Document::FontIndex(const QString& name, int style) {
+    // Underlined and struck-out texts use the plain face; their lines are
+    // drawn with the text.
+    style &= kBold | kItalic;
     QString key = name.toLower();
     key += QChar(u'\x01');
     key += QString::number(style);

@@ -40,8 +40,9 @@ public:
     Content BeginPage(int width, int height);
     void EndPage();
 
-    // The resource index of a font (name compared ignoring case, style bits
-    // exactly), entered on first use.
+    // The resource index of a font (name compared ignoring case, bold and
+    // italic exactly; underline and strike-out do not make another face),
+    // entered on first use.
     int FontIndex(const QString& name, int style);
 
     // Fonts, resources, page tree, xref and trailer; closes the file.

@@ -47,13 +47,21 @@ QString TrueTypeBaseName(const QString& name, int style) {
     } else if (italic) {
         base += QStringLiteral(",Italic");
     }
-    if (style & kUnderline) {
-        base += QStringLiteral(",Underline");
-    }
-    if (style & kStrikeOut) {
-        base += QStringLiteral(",StrikeOut");
-    }
     return base;
+}
+
+long long RunAdvance(const QString& name, int style, std::string_view bytes) {
+    const auto face = static_cast<std::uint8_t>(style & (kBold | kItalic));
+    const double unitsPerEm = TextMetrics::UnitsPerEm(name, face);
+    long long advance = 0;
+    for (const char byte : bytes) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code >= 32) {
+            const int units = TextMetrics::AdvanceUnits(name, face, Win1252::ToUnicode(code));
+            advance += std::lround(units * 1000.0 / unitsPerEm);
+        }
+    }
+    return advance;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 // descriptor measured from the installed font file.
 #include <QString>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Pdf {
@@ -17,9 +18,16 @@ QString SpaceFreeName(const QString& name);
 // True for the 14 fonts every reader has (case ignored, spaces removed).
 bool IsStandardFontName(const QString& name);
 
-// "Arial" + bold -> "Arial,Bold"; italic, underline and strike-out add
-// ",Italic" (",BoldItalic" with bold), ",Underline" and ",StrikeOut".
+// "Arial" + bold -> "Arial,Bold", + italic -> "Arial,Italic", both ->
+// "Arial,BoldItalic". Underline and strike-out are not part of a face:
+// readers know no such names, and the writer draws those lines itself.
 QString TrueTypeBaseName(const QString& name, int style);
+
+// The advance of a run of WinAnsi bytes as a reader lays it out, in
+// thousandths of the em: the sum of the codes' entries in the font's width
+// table (rounded as the table rounds them), 0 for the control codes below
+// the table.
+long long RunAdvance(const QString& name, int style, std::string_view bytes);
 
 // Metrics in thousandths of the em, as the descriptor and width table carry
 // them.

@@ -1,24 +1,14 @@
 #include "PdfImages.h"
 
 #include "PdfOutput.h"
+#include "RLMetaFile.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <QPainter>
 #include <array>
 
 namespace Pdf {
 
 namespace {
-
-QImage ReadPicture(const QByteArray& bytes, const char* format) {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAutoTransform(false);
-    return reader.read();
-}
 
 QImage OnWhite(const QImage& picture) {
     QImage flat(picture.size(), QImage::Format_RGB32);
@@ -64,14 +54,7 @@ void WriteSamples(Output& out, const QImage& image) {
 } // namespace
 
 QImage DecodeImageData(const QByteArray& data) {
-    const QByteArray kind = data.left(3);
-    if (kind == "BMP") {
-        return FlattenPicture(ReadPicture(data.mid(3), "BMP"));
-    }
-    if (kind == "ICO") {
-        return FlattenPicture(ReadPicture(data.mid(3), "ICO"));
-    }
-    return {};
+    return FlattenPicture(TRLImageObject::DecodePicture(data));
 }
 
 QImage FlattenPicture(const QImage& picture) {

@@ -174,49 +174,57 @@ Output::~Output() {
 
 void Output::Open(const QString& fileName) {
     Abandon();
-    file_.setFileName(fileName);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw Exception(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file_.errorString()));
-    }
+    file_ = std::make_unique<AtomicFile>(fileName);
     buffer_.clear();
     buffer_.reserve(kFlushSize * 2);
     written_ = 0;
-    failed_ = false;
+    failure_.clear();
     offsets_.clear();
 }
 
+// A failed write ends the page being drawn at once: there is no point in
+// writing the rest of a long report to a full disk. What comes after (the
+// document's end, which still runs) is counted but not written.
 void Output::Flush() {
     if (buffer_.empty()) {
         return;
     }
-    if (!failed_) {
-        const auto size = static_cast<qint64>(buffer_.size());
-        failed_ = file_.write(buffer_.data(), size) != size;
-    }
+    const auto size = static_cast<qint64>(buffer_.size());
     written_ += static_cast<long long>(buffer_.size());
+    if (!failure_.isEmpty() || !file_) {
+        buffer_.clear();
+        return;
+    }
+    try {
+        file_->Write(buffer_.data(), size);
+    } catch (const Exception& e) {
+        failure_ = e.Message();
+        buffer_.clear();
+        throw;
+    }
     buffer_.clear();
 }
 
 void Output::Close() {
-    if (!file_.isOpen()) {
+    if (!file_) {
         return;
     }
-    Flush();
-    const bool ok = !failed_ && file_.flush();
-    const QString reason = file_.errorString();
-    file_.close();
-    if (!ok) {
-        throw Exception(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(file_.fileName(), reason));
+    // The file is gone whatever happens here: put in place, or dropped.
+    try {
+        Flush();
+    } catch (...) {
+        file_.reset();
+        throw;
     }
+    const std::unique_ptr<AtomicFile> file = std::move(file_);
+    if (!failure_.isEmpty()) {
+        throw Exception(failure_);
+    }
+    file->Commit();
 }
 
 void Output::Abandon() {
-    if (file_.isOpen()) {
-        Flush();
-        file_.close();
-    }
+    file_.reset();
     buffer_.clear();
 }
 

@@ -2,10 +2,12 @@
 // The byte-level side of the PDF writer: numbers, strings, and an output that
 // counts every byte it writes so the cross-reference table can be written in
 // the same forward pass, without seeking back.
+#include "AtomicFile.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,7 +46,9 @@ inline double ToPoints(double units) {
 std::uint16_t ImageChecksum(const char* data, std::size_t size);
 
 // Writes the file and keeps the numbers of objects and where each one starts.
-// Lines end with CRLF. Nothing is written before Open succeeds.
+// Lines end with CRLF. The bytes go to a temporary file that takes the
+// file's name only when the document is complete (AtomicFile): until then,
+// and after any failure, a file of that name stays as it was.
 class Output {
 public:
     Output() = default;
@@ -52,13 +56,15 @@ public:
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
-    // Creates or truncates the file; throws Exception when it cannot.
+    // Creates the temporary file; throws Exception when it cannot.
     void Open(const QString& fileName);
-    // Writes what is buffered and closes; throws Exception on a write error.
+    // Writes what is buffered and puts the complete file in place of the
+    // named one; throws Exception when a write failed or it cannot.
     void Close();
-    // Closes without reporting errors (used when a run is abandoned).
+    // Drops what was written without reporting errors (an abandoned run):
+    // the named file stays as it was.
     void Abandon();
-    bool IsOpen() const { return file_.isOpen(); }
+    bool IsOpen() const { return file_ != nullptr; }
 
     long long Offset() const { return written_ + static_cast<long long>(buffer_.size()); }
 
@@ -105,11 +111,12 @@ private:
     void Flush();
     void Record(int number);
 
-    QFile file_;
+    std::unique_ptr<AtomicFile> file_;
     std::string buffer_;
     long long written_ = 0;
     std::vector<long long> offsets_;
-    bool failed_ = false;
+    // The first write error; later writes are dropped and Finish raises it.
+    QString failure_;
 };
 
 } // namespace Pdf

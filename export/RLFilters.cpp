@@ -284,6 +284,13 @@ void TRLCustomFilter::Run() {
     } catch (...) {
         error = std::current_exception();
     }
+    // A file takes its place only after a run that ended well, and not once
+    // the program is ending: whoever stopped it keeps the previous file
+    // rather than a new one that may lack its last pages.
+    if (!error && RLEngineServices::Terminating()) {
+        error = std::make_exception_ptr(EAbort());
+    }
+    runFailed_ = error != nullptr;
     try {
         EndDoc();
     } catch (...) {

@@ -65,8 +65,15 @@ protected:
     virtual void NewPage() = 0;
     // Renders one stored page.
     virtual void DrawPage(TRLGraphicSurface& page) = 0;
+
     // The title of the progress window of a run of this filter.
     virtual QString ProgressTitle() const;
+
+    // For EndDoc: an error ended the run, or the program is ending. A filter
+    // that writes a file drops it then, so that a file of that name stays as
+    // it was; otherwise (a cancelled run too, with the pages drawn so far)
+    // the complete file takes its place.
+    bool RunFailed() const { return runFailed_; }
 
     // The storage being filtered; set only while a run is in progress.
     TRLGraphicStorage* Storage() const { return storage_; }
@@ -82,6 +89,7 @@ private:
     int firstPage_ = 1;
     int lastPage_ = 0;
     std::atomic<bool> canceled_ = false;
+    bool runFailed_ = false;
     std::atomic<bool> running_ = false;
 };
 

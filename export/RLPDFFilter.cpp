@@ -1,6 +1,7 @@
 #include "RLPDFFilter.h"
 
 #include "EngineMessages.h"
+#include "PdfFonts.h"
 #include "RLMetaFile.h"
 #include "TextMetrics.h"
 #include "Win1252.h"
@@ -42,7 +43,8 @@ public:
         : document_(document), page_(page), indexes_(page.FontNames().size()) {}
 
     int Index(const TRLMetaFont& font) {
-        const int style = font.Style & 15;
+        // Underline and strike-out are lines the writer draws, not faces.
+        const int style = font.Style & (fsBold | fsItalic);
         const auto slot = static_cast<std::size_t>(font.NameIndex);
         if (slot >= indexes_.size()) {
             return document_.FontIndex(FaceName(font), style);
@@ -87,7 +89,7 @@ private:
     };
     Pdf::Document& document_;
     const TRLGraphicSurface& page_;
-    std::vector<std::array<int, 16>> indexes_;
+    std::vector<std::array<int, 4>> indexes_;
     std::vector<DescentEntry> descents_;
 };
 
@@ -100,7 +102,7 @@ private:
 // per 3 points), and scaled back.
 int PdfTextWidth(const TRLFont& font, const QString& text) {
     constexpr int kLargestPixelSize = 8192; // keeps the helper's arithmetic in range
-    if (font.Size <= 0 || 4 * font.Size > kLargestPixelSize) {
+    if (font.Size <= 0 || font.Size > kLargestPixelSize / 4) {
         return TextMetrics::TextWidth(font, text);
     }
     const int factor = kLargestPixelSize / (4 * font.Size); // pixels per 4/3 unit
@@ -122,6 +124,33 @@ void EncodeText(std::string& out, const QString& text) {
             out.push_back(static_cast<char>(b < 0 ? '?' : b));
         }
     }
+}
+
+using TextLines = std::array<Pdf::Content::TextLine, 2>;
+
+// The text's underline and strike-out, where its font file puts them and as
+// thick as it makes them, along the run's width as a reader lays it out;
+// returns how many there are.
+std::size_t LinesOf(const TRLMetaFont& font, const TRLFont& drawn, std::string_view bytes,
+                    TextLines& lines) {
+    if ((font.Style & (fsUnderline | fsStrikeOut)) == 0 || font.Size <= 0) {
+        return 0;
+    }
+    const TextMetrics::LineUnits units = TextMetrics::TextLineUnits(drawn.Name, drawn.Style);
+    const double em = font.Size * 96.0 / 72.0; // storage units
+    const double perUnit = em / TextMetrics::UnitsPerEm(drawn.Name, drawn.Style);
+    const double length =
+        static_cast<double>(Pdf::RunAdvance(drawn.Name, drawn.Style, bytes)) * em / 1000.0;
+    std::size_t count = 0;
+    if (font.Style & fsUnderline) {
+        lines[count++] = {(units.UnderlineTop - units.UnderlineThickness / 2.0) * perUnit,
+                          units.UnderlineThickness * perUnit, length};
+    }
+    if (font.Style & fsStrikeOut) {
+        lines[count++] = {(units.StrikeOutTop - units.StrikeOutThickness / 2.0) * perUnit,
+                          units.StrikeOutThickness * perUnit, length};
+    }
+    return count;
 }
 
 void DrawText(const TRLTextObject& t, const TRLGraphicSurface& page, PageFonts& fonts,
@@ -153,7 +182,9 @@ void DrawText(const TRLTextObject& t, const TRLGraphicSurface& page, PageFonts& 
     run.fontIndex = fonts.Index(t.Font);
     run.fontSize = t.Font.Size;
     run.bytes = scratch;
-    content.DrawText(run);
+    TextLines lines;
+    const std::size_t count = LinesOf(t.Font, fonts.Drawn(t.Font), scratch, lines);
+    content.DrawText(run, std::span<const Pdf::Content::TextLine>(lines.data(), count));
 }
 
 } // namespace
@@ -275,6 +306,10 @@ void TRLPDFFilter::DrawObjects(TRLGraphicSurface& page, Pdf::Content& content) {
 
 void TRLPDFFilter::EndDoc() {
     if (!document_.IsOpen()) {
+        return;
+    }
+    if (RunFailed()) {
+        document_.Abandon();
         return;
     }
     try {

@@ -60,14 +60,16 @@ public:
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
 
 protected:
-    // Creates FileName and writes everything up to the catalog. Throws when
-    // the file cannot be created; nothing is written then.
+    // Creates a temporary file beside FileName and writes everything up to
+    // the catalog. Throws when the file cannot be created; nothing is
+    // written then.
     void BeginDoc() override;
     // Pictures, page object and content stream of one stored page.
     void DrawPage(TRLGraphicSurface& page) override;
     void NewPage() override {}
-    // Fonts, resources, page tree, cross-reference table, trailer; closes
-    // the file. Does nothing when no document is open.
+    // Fonts, resources, page tree, cross-reference table, trailer; the
+    // complete file then takes FileName's place. After a failed run the
+    // file is dropped instead. Does nothing when no document is open.
     void EndDoc() override;
 
 private:

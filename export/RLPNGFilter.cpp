@@ -129,6 +129,11 @@ void TRLPNGFilter::DrawPage(TRLGraphicSurface& page) {
 }
 
 void TRLPNGFilter::EndDoc() {
+    // After a failed or stopped run the images already written go again.
+    if (RunFailed()) {
+        Abandon();
+        return;
+    }
     try {
         while (!writing_.empty()) {
             TakeWritten();

@@ -1,6 +1,7 @@
 #include "RLSaveDialog.h"
 
 #include "EngineMessages.h"
+#include "RLDialogParts.h"
 #include "RLFilters.h"
 #include "RLMetaFile.h"
 
@@ -40,12 +41,6 @@ int PageNumber(const QLineEdit* edit) {
     return ok ? value : 0;
 }
 
-template <class W> W* Place(QWidget* parent, int left, int top, int width, int height) {
-    auto* widget = new W(parent);
-    widget->setGeometry(left, top, width, height);
-    return widget;
-}
-
 } // namespace
 
 TRLSaveDialog::TRLSaveDialog(QWidget* parent, TRLSaveParams* params)
@@ -56,11 +51,7 @@ TRLSaveDialog::TRLSaveDialog(QWidget* parent, TRLSaveParams* params)
 void TRLSaveDialog::CreateControls() {
     const EngineMessages& m = Messages();
     setWindowTitle(m.Save);
-    // The windows' own face is not on these machines: its metric twin is.
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(DialogFont());
     setFixedSize(391, 244);
 
     LabelFileName = Place<QLabel>(this, 12, 16, 84, 13);
@@ -98,6 +89,8 @@ void TRLSaveDialog::CreateControls() {
     ButtonCancel = Place<QPushButton>(this, 304, 204, 75, 25);
     ButtonCancel->setText(m.Cancel);
 
+    FitCaptions();
+
     setTabOrder(EditFileName, ComboBoxFilters);
     setTabOrder(ComboBoxFilters, RadioButtonPagesAll);
     setTabOrder(RadioButtonPagesAll, CheckBoxSaveInBackground);
@@ -114,6 +107,14 @@ void TRLSaveDialog::CreateControls() {
         }
     });
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TRLSaveDialog::FitCaptions() {
+    // A caption wider than its place pushes its field to the right; the
+    // field keeps its right edge.
+    FitCaptionBefore(LabelFileName, EditFileName);
+    FitCaptionBefore(LabelUseFilter, ComboBoxFilters);
+    FitPageRange(RadioButtonPagesInterval, LabelFromPage, EditFromPage, LabelToPage, EditToPage);
 }
 
 void TRLSaveDialog::LoadParams() {
@@ -216,6 +217,10 @@ void TRLSaveDialog::SpeedButtonLookupClick() {
 QString TRLSaveDialog::AskFileName(const QString& filter, const QString& defaultExt,
                                    const QString& start) {
     QFileDialog dialog(this);
+    // The toolkit's own dialog everywhere, large enough for its name, size,
+    // type and date columns to show.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.resize(880, 500);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(defaultExt.mid(1));

@@ -58,6 +58,7 @@ protected:
 
 private:
     void CreateControls();
+    void FitCaptions();
     TRLCustomSaveFilter* SelectedFilter() const;
     TRLSaveParams& params_;
 };

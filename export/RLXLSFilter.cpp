@@ -214,22 +214,27 @@ namespace {
 
 constexpr int ThinColumn = 381; // X(10)
 constexpr int ThinRow = 10;
+// A sheet of the file format has 256 columns and 65,536 rows; what a page
+// has beyond them goes into the last one.
+constexpr std::size_t MostColumns = 256;
+constexpr std::size_t MostRows = 65536;
 
 struct Edge {
     int Pos;
     int Size;
 };
 
-// Sorted by position; a position already present keeps the larger size. The
-// list grows as needed, however many edges a page has.
-void InsertEdge(std::vector<Edge>& edges, int pos, int size) {
-    auto at = std::lower_bound(edges.begin(), edges.end(), pos,
-                               [](const Edge& e, int p) { return e.Pos < p; });
-    if (at != edges.end() && at->Pos == pos) {
-        at->Size = std::max(at->Size, size);
-    } else {
-        edges.insert(at, Edge{pos, size});
-    }
+// Sorted by position; a position entered more than once keeps the larger
+// size. The list grows as needed, however many edges a page has, and is
+// sorted once: entering each edge in its place would move the whole list
+// along for every text of a page with many.
+void SortEdges(std::vector<Edge>& edges) {
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) {
+        return a.Pos != b.Pos ? a.Pos < b.Pos : a.Size > b.Size;
+    });
+    edges.erase(std::unique(edges.begin(), edges.end(),
+                            [](const Edge& a, const Edge& b) { return a.Pos == b.Pos; }),
+                edges.end());
 }
 
 void SizeFromNeighbours(std::vector<Edge>& edges) {
@@ -239,31 +244,36 @@ void SizeFromNeighbours(std::vector<Edge>& edges) {
 }
 
 // Removes edges too close to the next one, last to first; the edge before a
-// removed one then reaches to the edge that now follows it.
+// removed one then reaches to the edge that now follows it (and keeps its
+// size when nothing follows). One pass from the end, as erasing each edge
+// in place would move the list along once per thin edge.
 void DropThin(std::vector<Edge>& edges, int minimum) {
+    std::vector<Edge> kept;
+    kept.reserve(edges.size());
     for (std::size_t i = edges.size(); i-- > 0;) {
-        if (edges[i].Size >= minimum) {
-            continue;
-        }
-        edges.erase(edges.begin() + static_cast<std::ptrdiff_t>(i));
-        if (i > 0 && i < edges.size()) {
-            edges[i - 1].Size = edges[i].Pos - edges[i - 1].Pos;
+        const int size = kept.empty() ? edges[i].Size : kept.back().Pos - edges[i].Pos;
+        if (size >= minimum) {
+            kept.push_back({edges[i].Pos, size});
         }
     }
+    std::reverse(kept.begin(), kept.end());
+    edges = std::move(kept);
 }
 
-// The cells [first, last] a span [from, to) covers.
-std::pair<int, int> CellSpan(const std::vector<Edge>& edges, int from, int to, int thin) {
+// The cells [first, last] a span [from, to) covers, the last cell of the
+// sheet taking the span when it starts beyond.
+std::pair<int, int> CellSpan(const std::vector<Edge>& edges, int from, int to, int thin,
+                             std::size_t most) {
     auto it = std::lower_bound(edges.begin(), edges.end(), from,
                                [](const Edge& e, int p) { return e.Pos < p; });
     const int first = static_cast<int>(it - edges.begin());
-    int end = first;
-    while (end < static_cast<int>(edges.size()) && edges[end].Pos < to - thin) {
-        ++end;
-    }
+    const auto stop = std::lower_bound(edges.begin(), edges.end(), to - thin,
+                                       [](const Edge& e, int p) { return e.Pos < p; });
+    const int end = std::max(first, static_cast<int>(stop - edges.begin()));
     // A text narrower or lower than a thin edge would get a last cell before
     // its first and, for rows, no cell at all; it keeps at least one.
-    return {first, std::max(first, end - 1)};
+    const int last = static_cast<int>(most) - 1;
+    return {std::min(first, last), std::min(std::max(first, end - 1), last)};
 }
 
 std::uint8_t HorizontalAlignment(std::uint8_t alignment) {
@@ -329,13 +339,21 @@ void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
         }
         texts.push_back(&t);
         const int x1 = XLS::ColumnUnits(t.Left);
-        InsertEdge(cols, x1, XLS::ColumnUnits(t.Right) - x1);
-        InsertEdge(rows, t.Top, t.Bottom - t.Top);
+        cols.push_back({x1, XLS::ColumnUnits(t.Right) - x1});
+        rows.push_back({t.Top, t.Bottom - t.Top});
     }
+    SortEdges(cols);
+    SortEdges(rows);
     SizeFromNeighbours(cols);
     SizeFromNeighbours(rows);
     DropThin(cols, ThinColumn);
     DropThin(rows, ThinRow);
+    if (cols.size() > MostColumns) {
+        cols.resize(MostColumns);
+    }
+    if (rows.size() > MostRows) {
+        rows.resize(MostRows);
+    }
     for (std::size_t k = 0; k < cols.size(); ++k) {
         sheet->FindCol(static_cast<int>(k), true)->Width = cols[k].Size;
     }
@@ -344,9 +362,9 @@ void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
     }
     const bool numbersLast = Options.testFlag(foRightAlignedNumbersInLastColumn);
     for (const TRLXLSPageText* t : texts) {
-        auto [left, right] =
-            CellSpan(cols, XLS::ColumnUnits(t->Left), XLS::ColumnUnits(t->Right), ThinColumn);
-        const auto [top, bottom] = CellSpan(rows, t->Top, t->Bottom, ThinRow);
+        auto [left, right] = CellSpan(cols, XLS::ColumnUnits(t->Left), XLS::ColumnUnits(t->Right),
+                                      ThinColumn, MostColumns);
+        const auto [top, bottom] = CellSpan(rows, t->Top, t->Bottom, ThinRow, MostRows);
         XLS::TCellValue cell = XLS::CellValue(t->Text, Options, decimal_);
         if (numbersLast && cell.Kind == vkNumber &&
             t->Alignment == static_cast<std::uint8_t>(TRLMetaTextAlignment::mtaRight)) {
@@ -362,5 +380,8 @@ void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
 }
 
 void TRLXLSFilter::EndDoc() {
-    XLS::SaveWorkbook(workbook_, decimal_, FileName);
+    // After a failed run nothing is written: a file of that name stays.
+    if (!RunFailed()) {
+        XLS::SaveWorkbook(workbook_, decimal_, FileName);
+    }
 }

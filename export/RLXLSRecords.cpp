@@ -4,6 +4,10 @@
 
 namespace XLS {
 
+std::uint16_t Field16(long long value) {
+    return static_cast<std::uint16_t>(std::clamp<long long>(value, 0, 0xFFFF));
+}
+
 std::size_t BeginRecord(LittleEndianWriter& w, std::uint16_t id) {
     w.Put16(id);
     w.Put16(0);
@@ -249,7 +253,7 @@ void WriteBookBool(LittleEndianWriter& w) {
 void WriteFont(LittleEndianWriter& w, const TRLXLSFont& font, std::uint16_t colorIndex) {
     const QString name = font.Name.left(255);
     const std::size_t start = BeginRecord(w, 0x0031);
-    w.Put16(static_cast<std::uint16_t>(font.Size * 20));
+    w.Put16(Field16(static_cast<long long>(font.Size) * 20));
     w.Put16(static_cast<std::uint16_t>(((font.Styles & TRLXLSFont::Italic) ? 0x0002 : 0) |
                                        ((font.Styles & TRLXLSFont::StrikeOut) ? 0x0008 : 0)));
     w.Put16(colorIndex);
@@ -567,7 +571,7 @@ void WriteColInfo(LittleEndianWriter& w, const TRLXLSCol& col) {
     w.Put16(11);
     w.Put16(static_cast<std::uint16_t>(col.Index));
     w.Put16(static_cast<std::uint16_t>(col.Index));
-    w.Put16(static_cast<std::uint16_t>(col.Width));
+    w.Put16(Field16(col.Width));
     w.Put16(0);
     w.Put16(0);
     w.Put8(0);

@@ -13,6 +13,10 @@
 
 namespace XLS {
 
+// A size cut into an unsigned 16-bit field: a page from a file may give
+// column widths, row heights and font sizes no field can hold.
+std::uint16_t Field16(long long value);
+
 // A record carries at most this many data bytes; the rest goes into CONTINUE records.
 inline constexpr std::size_t MaxRecordData = 8224;
 inline constexpr std::uint16_t ContinueId = 0x003C;

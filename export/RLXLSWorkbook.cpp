@@ -1,6 +1,7 @@
 #include "RLXLSWorkbook.h"
 
 #include <algorithm>
+#include <utility>
 
 TRLXLSWorksheet::TRLXLSWorksheet(TRLXLSWorkbook* workbook, QString name) : workbook_(workbook) {
     SetName(name);
@@ -23,26 +24,21 @@ void TRLXLSWorksheet::WidenRows(int first, int last) {
 }
 
 TRLXLSCol* TRLXLSWorksheet::FindCol(int index, bool create) {
-    for (auto& c : cols_) {
-        if (c.Index == index) {
-            return &c;
-        }
+    if (const auto found = colAt_.find(index); found != colAt_.end()) {
+        return &cols_[found->second];
     }
     if (!create) {
         return nullptr;
     }
+    colAt_.emplace(index, cols_.size());
     cols_.push_back(TRLXLSCol{index});
     WidenCols(index, index);
     return &cols_.back();
 }
 
 const TRLXLSRow* TRLXLSWorksheet::FindRow(int index) const {
-    for (const auto& r : rows_) {
-        if (r.Index == index) {
-            return &r;
-        }
-    }
-    return nullptr;
+    const auto found = rowAt_.find(index);
+    return found != rowAt_.end() ? &rows_[found->second] : nullptr;
 }
 
 TRLXLSRow* TRLXLSWorksheet::FindRow(int index, bool create) {
@@ -52,69 +48,73 @@ TRLXLSRow* TRLXLSWorksheet::FindRow(int index, bool create) {
     if (!create) {
         return nullptr;
     }
+    rowAt_.emplace(index, rows_.size());
     rows_.push_back(TRLXLSRow{index});
     WidenRows(index, index);
     return &rows_.back();
 }
 
-TRLXLSRange* TRLXLSWorksheet::CellOwner(int col, int row) const {
-    if (col >= 0 && row >= 0) {
-        const auto r = static_cast<std::size_t>(row);
-        const auto c = static_cast<std::size_t>(col);
-        return r < grid_.size() && c < grid_[r].size() ? grid_[r][c] : nullptr;
-    }
-    const auto found = outside_.find(OutsideKey(col, row));
-    return found != outside_.end() ? found->second : nullptr;
-}
-
-void TRLXLSWorksheet::SetCellOwner(int col, int row, TRLXLSRange* owner) {
-    if (col >= 0 && row >= 0) {
-        const auto r = static_cast<std::size_t>(row);
-        const auto c = static_cast<std::size_t>(col);
-        // Grown by doubling: cells arrive column by column and row by row.
-        if (r >= grid_.size()) {
-            grid_.resize(std::max(r + 1, 2 * grid_.size()));
+const std::vector<std::unique_ptr<TRLXLSRange>>& TRLXLSWorksheet::Ranges() const {
+    if (emptySlots_ > 0) {
+        std::erase_if(ranges_, [](const std::unique_ptr<TRLXLSRange>& r) { return !r; });
+        emptySlots_ = 0;
+        for (std::size_t i = 0; i < ranges_.size(); ++i) {
+            slots_[ranges_[i].get()] = i;
         }
-        if (c >= grid_[r].size()) {
-            grid_[r].resize(std::max<std::size_t>(c + 1, 2 * grid_[r].size()), nullptr);
-        }
-        grid_[r][c] = owner;
-    } else if (owner) {
-        outside_[OutsideKey(col, row)] = owner;
-    } else {
-        outside_.erase(OutsideKey(col, row));
     }
+    return ranges_;
 }
 
-std::uint64_t TRLXLSWorksheet::OutsideKey(int col, int row) {
-    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) |
-           static_cast<std::uint32_t>(col);
-}
-
-// Ranges never share a cell (a new one first removes those it overlaps), so
-// each cell names at most one range and the cells of a rectangle tell which
-// ranges meet it, however many a sheet holds.
-TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom) {
+std::vector<TRLXLSRange*> TRLXLSWorksheet::RangesMeeting(int left, int top, int right,
+                                                         int bottom) const {
     std::vector<TRLXLSRange*> met;
-    for (int row = top; row <= bottom; ++row) {
-        for (int col = left; col <= right; ++col) {
-            TRLXLSRange* owner = CellOwner(col, row);
-            if (owner && std::find(met.begin(), met.end(), owner) == met.end()) {
-                met.push_back(owner);
+    for (auto column = columns_.lower_bound(left);
+         column != columns_.end() && column->first <= right; ++column) {
+        const std::map<int, TRLXLSRange*>& byTop = column->second;
+        // Tops and bottoms rise together in a column: from the last range
+        // starting at or above the rectangle's bottom, upwards while they
+        // still reach its top.
+        for (auto it = byTop.upper_bound(bottom); it != byTop.begin();) {
+            --it;
+            if (it->second->Bottom < top) {
+                break;
             }
+            met.push_back(it->second);
         }
     }
+    std::sort(met.begin(), met.end());
+    met.erase(std::unique(met.begin(), met.end()), met.end());
+    return met;
+}
+
+void TRLXLSWorksheet::Enter(TRLXLSRange* range) {
+    for (long long col = range->Left; col <= range->Right; ++col) {
+        columns_[static_cast<int>(col)][range->Top] = range;
+    }
+}
+
+void TRLXLSWorksheet::Remove(TRLXLSRange* range) {
+    for (long long col = range->Left; col <= range->Right; ++col) {
+        const auto column = columns_.find(static_cast<int>(col));
+        column->second.erase(range->Top);
+        if (column->second.empty()) {
+            columns_.erase(column);
+        }
+    }
+    const auto slot = slots_.find(range);
+    ranges_[slot->second].reset();
+    slots_.erase(slot);
+    ++emptySlots_;
+}
+
+TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom) {
+    const std::vector<TRLXLSRange*> met = RangesMeeting(left, top, right, bottom);
     if (met.size() == 1 && met[0]->Left == left && met[0]->Top == top && met[0]->Right == right &&
         met[0]->Bottom == bottom) {
         return met[0];
     }
     for (TRLXLSRange* r : met) {
-        SetCells(*r, nullptr);
-    }
-    if (!met.empty()) {
-        std::erase_if(ranges_, [&](const std::unique_ptr<TRLXLSRange>& r) {
-            return std::find(met.begin(), met.end(), r.get()) != met.end();
-        });
+        Remove(r);
     }
     auto range = std::make_unique<TRLXLSRange>();
     range->Worksheet = this;
@@ -122,19 +122,12 @@ TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom
     range->Top = top;
     range->Right = right;
     range->Bottom = bottom;
-    SetCells(*range, range.get());
+    Enter(range.get());
+    slots_.emplace(range.get(), ranges_.size());
     ranges_.push_back(std::move(range));
     WidenCols(left, right);
     WidenRows(top, bottom);
     return ranges_.back().get();
-}
-
-void TRLXLSWorksheet::SetCells(const TRLXLSRange& range, TRLXLSRange* owner) {
-    for (int row = range.Top; row <= range.Bottom; ++row) {
-        for (int col = range.Left; col <= range.Right; ++col) {
-            SetCellOwner(col, row, owner);
-        }
-    }
 }
 
 TRLXLSWorksheet* TRLXLSWorkbook::SheetByName(const QString& name) const {

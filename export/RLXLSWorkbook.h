@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -115,7 +116,8 @@ public:
     bool HasUsedRows() const { return FirstRow >= 0; }
     bool HasUsedCols() const { return FirstCol >= 0; }
 
-    // nullptr when absent and create is false.
+    // nullptr when absent and create is false. The answer stays valid until
+    // the next column or row is made.
     TRLXLSCol* FindCol(int index, bool create);
     TRLXLSRow* FindRow(int index, bool create);
     const TRLXLSRow* FindRow(int index) const;
@@ -125,30 +127,37 @@ public:
     // earlier ones it overlaps. A range keeps the rectangle it was made with.
     TRLXLSRange* FindRange(int left, int top, int right, int bottom);
 
-    const std::vector<std::unique_ptr<TRLXLSRange>>& Ranges() const { return ranges_; }
+    // In the order they were made.
+    const std::vector<std::unique_ptr<TRLXLSRange>>& Ranges() const;
     const std::vector<TRLXLSCol>& Cols() const { return cols_; }
     const std::vector<TRLXLSRow>& Rows() const { return rows_; }
 
 private:
     void WidenCols(int first, int last);
     void WidenRows(int first, int last);
-    // The range a cell belongs to, if any.
-    TRLXLSRange* CellOwner(int col, int row) const;
-    void SetCellOwner(int col, int row, TRLXLSRange* owner);
-    static std::uint64_t OutsideKey(int col, int row);
-    // Enters the range's cells as owned by owner, or removes them for none.
-    void SetCells(const TRLXLSRange& range, TRLXLSRange* owner);
+    // The ranges that share a cell with the rectangle, each once.
+    std::vector<TRLXLSRange*> RangesMeeting(int left, int top, int right, int bottom) const;
+    void Enter(TRLXLSRange* range);
+    void Remove(TRLXLSRange* range);
 
     TRLXLSWorkbook* workbook_;
     QString name_;
     QString folded_;
-    std::vector<std::unique_ptr<TRLXLSRange>> ranges_;
-    // The owner of each cell: rows of columns, and the few cells of negative
-    // numbers apart.
-    std::vector<std::vector<TRLXLSRange*>> grid_;
-    std::unordered_map<std::uint64_t, TRLXLSRange*> outside_;
+    // A deleted range leaves an empty slot, dropped when the list is next
+    // read: deleting from the middle of the list at once would cost a pass
+    // over the whole list for every text that overwrites another.
+    mutable std::vector<std::unique_ptr<TRLXLSRange>> ranges_;
+    mutable std::size_t emptySlots_ = 0;
+    mutable std::unordered_map<const TRLXLSRange*, std::size_t> slots_;
+    // The ranges with cells in each column, by their top row. Ranges never
+    // share a cell, so within a column their rows do not overlap either,
+    // and the ranges meeting a rectangle are found column by column at a
+    // cost that follows the ranges, not the cells they cover.
+    std::map<int, std::map<int, TRLXLSRange*>> columns_;
     std::vector<TRLXLSCol> cols_;
     std::vector<TRLXLSRow> rows_;
+    std::unordered_map<int, std::size_t> colAt_;
+    std::unordered_map<int, std::size_t> rowAt_;
 };
 
 class TRLXLSWorkbook {

@@ -1,13 +1,17 @@
 #include "RLXLSWriter.h"
 
+#include "AtomicFile.h"
 #include "CompoundFile.h"
 #include "Exception.h"
 #include "RLXLSRecords.h"
 
-#include <QDir>
-#include <QFile>
+#include <QDataStream>
+#include <QHashFunctions> // std::hash of QByteArray
+#include <QIODevice>
 #include <algorithm>
 #include <charconv>
+#include <string>
+#include <unordered_map>
 
 namespace XLS {
 
@@ -57,6 +61,7 @@ public:
 
 private:
     void Collect();
+    std::size_t FontIndex(const TRLXLSFont& font, std::size_t& last);
     std::size_t EstimatedSize() const;
     void WriteGlobals();
     void WriteFontsFormatsXFs();
@@ -71,8 +76,13 @@ private:
     LittleEndianWriter w_;
     Palette palette_;
     std::vector<const TRLXLSFont*> fonts_; // range fonts after the four defaults
-    std::vector<const QString*> formats_;  // distinct user number formats
-    std::vector<XFBytes> xfs_;             // cell XFs; 0 is the default cell XF
+    // Where each font and cell XF stands in its list. A page from a file may
+    // hold a distinct font in every text: looked up by content, not by a
+    // pass over the list per range.
+    std::unordered_map<QByteArray, std::size_t> fontAt_;
+    std::unordered_map<std::string, std::size_t> xfAt_;
+    std::vector<const QString*> formats_; // distinct user number formats
+    std::vector<XFBytes> xfs_;            // cell XFs; 0 is the default cell XF
     std::vector<std::vector<RangeRefs>> refs_;
     std::vector<const QString*> strings_;
     std::vector<std::size_t> sheetOffsetFields_;
@@ -94,6 +104,27 @@ std::size_t IndexOrAppend(std::vector<const T*>& list, const T& item, std::size_
     return last = list.size() - 1;
 }
 
+// The font's attributes as one key.
+QByteArray FontKey(const TRLXLSFont& f) {
+    QByteArray key;
+    QDataStream out(&key, QIODevice::WriteOnly);
+    out << f.Name << f.Size << f.Height << f.Styles << f.Color.R << f.Color.G << f.Color.B
+        << f.Charset << f.PitchAndFamily;
+    return key;
+}
+
+std::size_t StreamBuilder::FontIndex(const TRLXLSFont& font, std::size_t& last) {
+    // Neighbouring cells mostly share their font.
+    if (last < fonts_.size() && *fonts_[last] == font) {
+        return last;
+    }
+    const auto [at, added] = fontAt_.try_emplace(FontKey(font), fonts_.size());
+    if (added) {
+        fonts_.push_back(&font);
+    }
+    return last = at->second;
+}
+
 void StreamBuilder::Collect() {
     const TRLXLSFont defaultFont;
     std::size_t lastFont = 0;
@@ -104,8 +135,7 @@ void StreamBuilder::Collect() {
             const TRLXLSRange& r = *sheet->Ranges()[i];
             // The four default fonts stand first; font index 4 does not exist.
             const std::size_t pos =
-                r.Font == defaultFont ? 0
-                                      : DefaultFontCount + IndexOrAppend(fonts_, r.Font, lastFont);
+                r.Font == defaultFont ? 0 : DefaultFontCount + FontIndex(r.Font, lastFont);
             refs[i].Font = static_cast<std::uint16_t>(pos + 1);
             if (!r.NumberFormat.isEmpty()) {
                 refs[i].Format = static_cast<std::uint16_t>(
@@ -197,12 +227,13 @@ void StreamBuilder::WriteFontsFormatsXFs() {
             RangeRefs& refs = refs_[s][i];
             const XFBytes xf = RangeXF(*ranges[i], refs.Font, refs.Format, palette_);
             if (last == 0 || !(xfs_[last] == xf)) {
-                auto found = std::find(xfs_.begin() + 1, xfs_.end(), xf);
-                if (found == xfs_.end()) {
+                const auto [at, added] = xfAt_.try_emplace(
+                    std::string(reinterpret_cast<const char*>(xf.data()), xf.size()), xfs_.size());
+                if (added) {
                     WriteXF(w_, xf);
-                    found = xfs_.insert(xfs_.end(), xf);
+                    xfs_.push_back(xf);
                 }
-                last = static_cast<std::size_t>(found - xfs_.begin());
+                last = at->second;
             }
             refs.XF = static_cast<std::uint16_t>(FirstCellXF + last);
         }
@@ -320,13 +351,15 @@ void StreamBuilder::WriteRowBlocks(const TRLXLSWorksheet& sheet, const std::vect
             const std::size_t from = rowStart[row - sheet.FirstRow];
             const std::size_t to = rowStart[row - sheet.FirstRow + 1];
             const TRLXLSRow* object = sheet.FindRow(row);
-            WriteRow(w_, static_cast<std::uint16_t>(row),
-                     from == to ? 0 : static_cast<std::uint16_t>(ranges[touches[from].Range]->Left),
-                     from == to
-                         ? 0
-                         : static_cast<std::uint16_t>(ranges[touches[to - 1].Range]->Right + 1),
-                     object ? static_cast<std::uint16_t>(object->Height * 20) : 255,
-                     object ? 0x0040 : 0);
+            WriteRow(
+                w_, static_cast<std::uint16_t>(row),
+                from == to ? 0 : static_cast<std::uint16_t>(ranges[touches[from].Range]->Left),
+                from == to ? 0
+                           : static_cast<std::uint16_t>(ranges[touches[to - 1].Range]->Right + 1),
+                // The top bit of the height marks a default height.
+                object ? Field16(std::min(static_cast<long long>(object->Height) * 20, 0x7FFFLL))
+                       : 255,
+                object ? 0x0040 : 0);
         }
         cellOffsets.clear();
         // The first offset runs from the end of the first ROW record.
@@ -353,22 +386,11 @@ std::vector<std::uint8_t> BuildWorkbookStream(const TRLXLSWorkbook& workbook,
 
 void SaveWorkbook(const TRLXLSWorkbook& workbook, QChar decimalSeparator, const QString& fileName) {
     const std::vector<std::uint8_t> stream = BuildWorkbookStream(workbook, decimalSeparator);
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
-                            .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-    }
+    AtomicFile file(fileName);
     CompoundFile::Write(stream, u"Workbook", [&](std::span<const std::uint8_t> part) {
-        if (file.write(reinterpret_cast<const char*>(part.data()), qint64(part.size())) !=
-            qint64(part.size())) {
-            throw Exception(QStringLiteral("Cannot write file \"%1\". %2")
-                                .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-        }
+        file.Write(reinterpret_cast<const char*>(part.data()), qint64(part.size()));
     });
-    if (!file.flush()) {
-        throw Exception(QStringLiteral("Cannot write file \"%1\". %2")
-                            .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-    }
+    file.Commit();
 }
 
 } // namespace XLS

@@ -14,8 +14,10 @@ namespace XLS {
 std::vector<std::uint8_t> BuildWorkbookStream(const TRLXLSWorkbook& workbook,
                                               QChar decimalSeparator);
 
-// Creates or truncates the file and writes the whole document. Raises an
-// Exception with the system's reason when the file cannot be created or written.
+// Writes the whole document to a temporary file that then takes the file's
+// name (AtomicFile): after any failure a file of that name is as it was.
+// Raises an Exception with the system's reason when the file cannot be
+// created or written.
 void SaveWorkbook(const TRLXLSWorkbook& workbook, QChar decimalSeparator, const QString& fileName);
 
 } // namespace XLS

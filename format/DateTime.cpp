@@ -67,6 +67,8 @@ Time DecodeMSecs(int msecs) noexcept {
 }
 
 // Whole days and milliseconds of the day, with the rounding carry applied.
+// Every reading of a value's day goes through here, so a time that rounds
+// up to midnight puts the value on the next day for all of them alike.
 bool Split(double value, double& days, int& msecs) noexcept {
     if (!std::isfinite(value)) {
         return false;
@@ -147,8 +149,12 @@ void DecodeDateTime(double value, Date& date, Time& time) noexcept {
 }
 
 Date DecodeDate(double value) noexcept {
-    const double days = std::trunc(value);
-    return InCalendar(days) ? DecodeDays(static_cast<int>(days)) : Date{};
+    double days = 0;
+    int msecs = 0;
+    if (!Split(value, days, msecs) || !InCalendar(days)) {
+        return {};
+    }
+    return DecodeDays(static_cast<int>(days));
 }
 
 Time DecodeTime(double value) noexcept {
@@ -158,8 +164,9 @@ Time DecodeTime(double value) noexcept {
 }
 
 int DayOfWeek(double value) noexcept {
-    const double days = std::trunc(value);
-    if (!InCalendar(days)) {
+    double days = 0;
+    int msecs = 0;
+    if (!Split(value, days, msecs) || !InCalendar(days)) {
         return 0;
     }
     // 1 January 1 was a Monday.

@@ -35,6 +35,8 @@ bool TryEncodeDate(int year, int month, int day, double& result) noexcept;
 double EncodeDate(int year, int month, int day);
 bool TryEncodeTime(int hour, int minute, int second, int msec, double& result) noexcept;
 
+// The value's day: its time rounded to the millisecond, a time that reaches
+// midnight carrying into the next day, as the date formatting shows it.
 // All zero for values before year 1, after year 9999, or not finite.
 Date DecodeDate(double value) noexcept;
 // The time of day of a value; negative values count their time backwards
@@ -43,7 +45,8 @@ Time DecodeTime(double value) noexcept;
 // Date and time together, with a time that rounds up to midnight carried
 // into the next day.
 void DecodeDateTime(double value, Date& date, Time& time) noexcept;
-// 1 for Sunday to 7 for Saturday; 0 when the value is outside the calendar.
+// 1 for Sunday to 7 for Saturday, of the day DecodeDate gives; 0 when the
+// value is outside the calendar.
 int DayOfWeek(double value) noexcept;
 
 // The clock, replaceable so tests do not depend on the real date.

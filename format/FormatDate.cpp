@@ -68,15 +68,9 @@ bool MarkerFollows(const QChar* p, qsizetype from, qsizetype n) {
 
 class DateWriter {
 public:
-    DateWriter(const RegionalSettings& settings, double value) : settings_(settings) {
-        // Decoding carries a time that rounds up to midnight into the next
-        // day, so the day of the week is taken from the decoded date.
+    DateWriter(const RegionalSettings& settings, double value)
+        : settings_(settings), dayOfWeek_(DateTime::DayOfWeek(value)) {
         DateTime::DecodeDateTime(value, date_, time_);
-        if (date_.Year != 0) {
-            double encoded = 0;
-            DateTime::TryEncodeDate(date_.Year, date_.Month, date_.Day, encoded);
-            dayOfWeek_ = DateTime::DayOfWeek(encoded);
-        }
     }
 
     void Append(const QString& pattern, int level);
@@ -132,7 +126,7 @@ private:
         const int hour = time_.Hour % 12;
         return hour == 0 ? 12 : hour;
     }
-    qsizetype AppendMarker(const QChar* p, qsizetype i, qsizetype n);
+    qsizetype AppendMarker(const QChar* p, qsizetype i, qsizetype n, qsizetype count);
 
     const RegionalSettings& settings_;
     DateTime::Date date_;
@@ -142,9 +136,10 @@ private:
     int size_ = 0;
 };
 
-// Writes an am/pm, a/p, ampm or day-name token at i, or a plain "a";
-// returns the length consumed.
-qsizetype DateWriter::AppendMarker(const QChar* p, qsizetype i, qsizetype n) {
+// Writes an am/pm, a/p or ampm marker at i, else the run of count equal
+// letters there: three or four are the short or long day name, any other
+// run stands as written. Returns the length consumed.
+qsizetype DateWriter::AppendMarker(const QChar* p, qsizetype i, qsizetype n, qsizetype count) {
     const bool morning = time_.Hour < 12;
     switch (MarkerAt(p, i, n)) {
     case Marker::AmPmSlash:
@@ -160,16 +155,14 @@ qsizetype DateWriter::AppendMarker(const QChar* p, qsizetype i, qsizetype n) {
     case Marker::None:
         break;
     }
-    if (StartsWithWord(p, i, n, "aaaa")) {
-        PutDayName(settings_.LongDayNames);
-        return 4;
+    if (count == 3 || count == 4) {
+        PutDayName(count == 3 ? settings_.ShortDayNames : settings_.LongDayNames);
+    } else {
+        for (qsizetype k = 0; k < count; ++k) {
+            Put(p[i + k]);
+        }
     }
-    if (StartsWithWord(p, i, n, "aaa")) {
-        PutDayName(settings_.ShortDayNames);
-        return 3;
-    }
-    Put(p[i]);
-    return 1;
+    return count;
 }
 
 void DateWriter::Append(const QString& pattern, int level) {
@@ -243,7 +236,7 @@ void DateWriter::Append(const QString& pattern, int level) {
             if (MarkerAt(p, i, n) != Marker::None) {
                 markerSeen = true;
             }
-            count = AppendMarker(p, i, n);
+            count = AppendMarker(p, i, n, count);
             break;
         case u'/':
             Put(settings_.DateSeparator);

@@ -1,15 +1,24 @@
 #include "RLEngineServices.h"
 
+#include "Exception.h"
+
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 
 namespace {
 
+std::atomic<bool> terminating = false;
+
 class SilentProgress : public TRLProgress {
 public:
     void SetMax(int) override {}
     void SetStepText(const QString&) override {}
-    void Step() override {}
+    void Step() override {
+        if (RLEngineServices::Terminating()) {
+            throw EAbort();
+        }
+    }
     void NextBar() override {}
 };
 
@@ -85,6 +94,14 @@ void ShowMessage(const QString& text) {
     } else {
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     }
+}
+
+void Terminate() {
+    terminating = true;
+}
+
+bool Terminating() {
+    return terminating;
 }
 
 } // namespace RLEngineServices

@@ -18,7 +18,7 @@ public:
     virtual void SetMax(int max) = 0;
     virtual void SetStepText(const QString& text) = 0;
     // One step; lets pending events run, and raises EAbort when the
-    // application is terminating.
+    // application is terminating (RLEngineServices::Terminating).
     virtual void Step() = 0;
     // Moves on to the bar of the next chained report.
     virtual void NextBar() = 0;
@@ -32,6 +32,9 @@ struct TRLProgressRequest {
     // while its window is up (only its Cancel answers); a background run
     // leaves them usable.
     bool Modal = true;
+    // The run reads a data source that may be slow to answer (generation):
+    // a window keeps answering, and its Cancel working, while it waits.
+    bool ReadsData = false;
 };
 
 using TRLProgressFactory = std::function<std::unique_ptr<TRLProgress>(const TRLProgressRequest&)>;
@@ -57,5 +60,11 @@ bool RunPrint(TRLGraphicStorage* pages, TRLCustomReport* report);
 
 void SetMessageSink(TRLMessageSink sink);
 void ShowMessage(const QString& text);
+
+// The program is ending (a signal asked it to stop): from now on every
+// progress step raises the silent abort, and a run that writes a file drops
+// it instead of putting it in place. Safe from any thread; never undone.
+void Terminate();
+bool Terminating();
 
 } // namespace RLEngineServices

@@ -1,5 +1,6 @@
 #include "RLFeedBack.h"
 
+#include "DataSet.h"
 #include "EngineMessages.h"
 #include "Exception.h"
 
@@ -17,11 +18,24 @@ class WindowProgress : public TRLProgress {
 public:
     explicit WindowProgress(const TRLProgressRequest& request)
         : window_(request.Title, request.Bars) {
-        window_.OnCancel = request.OnCancel;
+        window_.OnCancel = [this, cancel = request.OnCancel] {
+            canceled_ = true;
+            if (cancel) {
+                cancel();
+            }
+        };
         if (request.Modal) {
             window_.setWindowModality(Qt::ApplicationModal);
         }
         window_.show();
+        // While the data the run reads is slow to come (a long statement on
+        // the server), the window keeps answering: Cancel gives the wait up.
+        if (request.ReadsData) {
+            pump_ = std::make_unique<TDataWaitPump>([this] {
+                QCoreApplication::processEvents();
+                return canceled_ || RLEngineServices::Terminating();
+            });
+        }
     }
     void SetMax(int max) override { window_.SetMax(max); }
     void SetStepText(const QString& text) override { window_.SetStepText(text); }
@@ -30,6 +44,8 @@ public:
 
 private:
     TfrmRLFeedBack window_;
+    bool canceled_ = false;
+    std::unique_ptr<TDataWaitPump> pump_;
 };
 
 } // namespace
@@ -79,7 +95,7 @@ void TfrmRLFeedBack::Step() {
         bar->setValue(bar->value() + 1);
     }
     QCoreApplication::processEvents();
-    if (terminating_ || QCoreApplication::closingDown()) {
+    if (terminating_ || QCoreApplication::closingDown() || RLEngineServices::Terminating()) {
         throw EAbort();
     }
 }

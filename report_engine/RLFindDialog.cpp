@@ -1,6 +1,7 @@
 #include "RLFindDialog.h"
 
 #include "EngineMessages.h"
+#include "RLDialogParts.h"
 #include "RLEngineServices.h"
 #include "RLPreview.h"
 
@@ -19,11 +20,7 @@ TfrmRLFindDialog::TfrmRLFindDialog(std::function<TRLPreview*()> view, QWidget* p
     setWindowTitle(m.Find);
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
-    // The windows' own face is not on these machines: its metric twin is.
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(DialogFont());
     setFixedSize(367, 94);
 
     LabelTextToFind = new QLabel(m.FindText + QLatin1Char(':'), this);
@@ -47,6 +44,14 @@ TfrmRLFindDialog::TfrmRLFindDialog(std::function<TRLPreview*()> view, QWidget* p
     RadioButtonDown = new QRadioButton(m.Down, RadioGroupDirection);
     RadioButtonDown->move(6, 30);
     RadioButtonDown->setChecked(true);
+    // The match-case caption is wider than its place: the direction box,
+    // the buttons and the dialog's right edge make room for it.
+    FitCaptionBefore(LabelTextToFind, EditTextToFind);
+    FitCaption(CheckBoxWholeWords, RadioGroupDirection->x());
+    const int dx = FitCaption(CheckBoxMatchCase, RadioGroupDirection->x());
+    MoveRight({RadioGroupDirection, BitBtnFindNext, BitBtnCancel}, dx);
+    EditTextToFind->resize(EditTextToFind->width() + dx, EditTextToFind->height());
+    setFixedSize(width() + dx, height());
 
     connect(BitBtnFindNext, &QPushButton::clicked, this, [this] { BitBtnFindNextClick(); });
     connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::close);

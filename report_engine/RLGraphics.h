@@ -3,8 +3,20 @@
 // colours, integer rectangles with exclusive right and bottom edges, fonts as
 // the report forms describe them, and the millimetre to pixel rule.
 #include <QString>
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
+
+// What a stored page may hold. Page files come from anywhere, so a page
+// whose positions, sizes or fonts go beyond these is refused as corrupted
+// when it is read; no report comes near them (an A4 page is 794 x 1123).
+// Every position on a page and on a device also stays within the
+// coordinate limit, so sums and differences of a few of them fit an int.
+inline constexpr int kMaxPageCoordinate = 1 << 24; // pixels, about 4 km
+inline constexpr int kMaxFontSize = 1600;          // points, letters half a metre tall
+// Measured text widths are cut at this, far beyond any page.
+inline constexpr int kMaxTextWidth = 1 << 28;
 
 struct TRLColor {
     std::uint8_t Red = 0;
@@ -73,16 +85,30 @@ struct TRLFont {
     // rounded away from zero (10 pt is 13 px, 9 pt is 12 px).
     int PixelSize() const { return PointsToPixels(Size); }
     static int PointsToPixels(int points) {
-        const int magnitude = (std::abs(points) * 96 + 36) / 72;
-        return points < 0 ? -magnitude : magnitude;
+        // Sizes beyond any font's are cut to the largest a page may hold.
+        const long long magnitude =
+            std::min<long long>((std::llabs(points) * 96 + 36) / 72, kMaxPageCoordinate);
+        return static_cast<int>(points < 0 ? -magnitude : magnitude);
     }
     friend bool operator==(const TRLFont&, const TRLFont&) = default;
 };
 
 // Whole-number rounding with halves going to the even neighbour, the rule of
-// every millimetre conversion and scaled coordinate in the engine.
+// every millimetre conversion and scaled coordinate in the engine. Values
+// beyond an int are cut to the nearest int, and a value that is not a
+// number gives 0: a scale taken from a damaged page must not make the
+// conversion itself undefined.
 inline int RoundHalfEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
+    if (!(value == value)) {
+        return 0;
+    }
+    const double rounded = std::nearbyint(std::clamp(value, double(INT_MIN), double(INT_MAX)));
+    return static_cast<int>(rounded);
+}
+
+// A position cut to the coordinate limit.
+inline int ClampCoordinate(long long value) {
+    return static_cast<int>(std::clamp<long long>(value, -kMaxPageCoordinate, kMaxPageCoordinate));
 }
 
 // Millimetres to pixels at 96 per inch: 10 mm is 38 px, 20 mm is 76 px.

@@ -267,6 +267,9 @@ public:
 
     // The picture decoded (a null image for "NIL" or undecodable data).
     QImage Picture() const;
+    // The same for any image data; a picture whose size its data could not
+    // hold as a plain bitmap is treated as undecodable.
+    static QImage DecodePicture(const QByteArray& data);
     static QByteArray EncodeImage(const QImage& image);
     void SaveData(TRLStreamWriter& out) const override;
     void LoadData(TRLStreamReader& in) override;
@@ -443,6 +446,10 @@ public:
     int PageCount() const;
     void Clear();
     void Flush();
+    // Writes the storage file through a temporary file that takes the name
+    // only when complete (AtomicFile): after a failure, or once the program
+    // is ending (RLEngineServices::Terminating), a file of that name stays
+    // as it was.
     void SaveToFile(const QString& fileName);
     // Replaces the pages and header with those of a saved storage file.
     void LoadFromFile(const QString& fileName);

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <atomic>
 
 namespace {
@@ -20,7 +21,7 @@ TRLMetaPen ReadPen(TRLStreamReader& in) {
     pen.Color = in.Color();
     pen.Mode = static_cast<TRLMetaPenMode>(in.Byte());
     pen.Style = static_cast<TRLMetaPenStyle>(in.Byte());
-    pen.Width = in.Int32();
+    pen.Width = in.Int32In(0, kMaxPageCoordinate);
     return pen;
 }
 
@@ -52,10 +53,10 @@ TRLMetaFont ReadFont(TRLStreamReader& in) {
     font.PixelsPerInch = in.Int32();
     font.Charset = in.Byte();
     font.Color = in.Color();
-    font.Height = in.Int32();
+    font.Height = in.Coordinate();
     font.NameIndex = in.Int32();
     font.Pitch = in.Byte();
-    font.Size = in.Int32();
+    font.Size = in.Int32In(-kMaxFontSize, kMaxFontSize);
     font.Style = in.Byte();
     return font;
 }
@@ -69,14 +70,10 @@ void WritePoints(TRLStreamWriter& out, const std::vector<TPoint>& points) {
 }
 
 std::vector<TPoint> ReadPoints(TRLStreamReader& in) {
-    const std::int32_t count = in.Int32();
-    if (count < 0 || count > in.Remaining() / 8) {
-        throw Exception(FileCorruptedText());
-    }
-    std::vector<TPoint> points(static_cast<std::size_t>(count));
+    std::vector<TPoint> points(static_cast<std::size_t>(in.Count(8)));
     for (TPoint& p : points) {
-        p.X = in.Int32();
-        p.Y = in.Int32();
+        p.X = in.Coordinate();
+        p.Y = in.Coordinate();
     }
     return points;
 }
@@ -112,10 +109,10 @@ void TRLGraphicObject::SaveData(TRLStreamWriter& out) const {
 }
 
 void TRLGraphicObject::LoadData(TRLStreamReader& in) {
-    BoundsRect.Left = in.Int32();
-    BoundsRect.Top = in.Int32();
-    BoundsRect.Right = in.Int32();
-    BoundsRect.Bottom = in.Int32();
+    BoundsRect.Left = in.Coordinate();
+    BoundsRect.Top = in.Coordinate();
+    BoundsRect.Right = in.Coordinate();
+    BoundsRect.Bottom = in.Coordinate();
     DrawGroup = in.Int32();
     UserTag = in.Int32();
 }
@@ -146,10 +143,10 @@ void TRLLineObject::SaveData(TRLStreamWriter& out) const {
 
 void TRLLineObject::LoadData(TRLStreamReader& in) {
     TRLGraphicObject::LoadData(in);
-    FromPoint.X = in.Int32();
-    FromPoint.Y = in.Int32();
-    ToPoint.X = in.Int32();
-    ToPoint.Y = in.Int32();
+    FromPoint.X = in.Coordinate();
+    FromPoint.Y = in.Coordinate();
+    ToPoint.X = in.Coordinate();
+    ToPoint.Y = in.Coordinate();
     Pen = ReadPen(in);
     Brush = ReadBrush(in);
 }
@@ -208,8 +205,8 @@ void TRLTextObject::LoadData(TRLStreamReader& in) {
     TRLGraphicObject::LoadData(in);
     Alignment = static_cast<TRLMetaTextAlignment>(in.Byte());
     Layout = static_cast<TRLMetaTextLayout>(in.Byte());
-    Origin.X = in.Int32();
-    Origin.Y = in.Int32();
+    Origin.X = in.Coordinate();
+    Origin.Y = in.Coordinate();
     TextFlags = in.Int16();
     Text = in.String();
     Brush = ReadBrush(in);
@@ -289,14 +286,29 @@ void TRLPolylineObject::Transform(const TRLTransform& t) {
 }
 
 QImage TRLImageObject::Picture() const {
-    const QByteArray kind = Data.left(3);
-    if (kind == "BMP") {
-        return QImage::fromData(Data.mid(3), "BMP");
+    return DecodePicture(Data);
+}
+
+QImage TRLImageObject::DecodePicture(const QByteArray& data) {
+    const QByteArray kind = data.left(3);
+    const char* format = kind == "BMP" ? "BMP" : kind == "ICO" ? "ICO" : nullptr;
+    if (format == nullptr) {
+        return {};
     }
-    if (kind == "ICO") {
-        return QImage::fromData(Data.mid(3), "ICO");
+    QByteArray bytes = data.mid(3);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoTransform(false);
+    // A bitmap holds at most eight pixels a byte (one bit each); a header
+    // that claims more (a compressed or damaged picture) would make a small
+    // page file decode, paint and export a picture of any size.
+    const long long mostPixels = 8LL * bytes.size() + 64 * 64;
+    const QSize size = reader.size();
+    if (!size.isValid() || static_cast<long long>(size.width()) * size.height() > mostPixels) {
+        return {};
     }
-    return {};
+    return reader.read();
 }
 
 QByteArray TRLImageObject::EncodeImage(const QImage& image) {

@@ -112,7 +112,8 @@ QPen ToQPen(const TRLMetaPen& pen, double sx) {
     } else if (pen.Mode == TRLMetaPenMode::mpmWhite) {
         color = clWhite;
     }
-    const int width = pen.Width >= 2 ? std::max(1, RoundHalfEven(pen.Width * sx)) : 1;
+    const int width =
+        pen.Width >= 2 ? std::clamp(RoundHalfEven(pen.Width * sx), 1, kMaxPageCoordinate) : 1;
     QPen q(ToQColor(color), width);
     q.setCapStyle(Qt::FlatCap);
     q.setJoinStyle(Qt::MiterJoin);
@@ -195,12 +196,14 @@ TRLPaintContext::TRLPaintContext(QPainter& p, const TRLGraphicSurface& s, const 
     clip = r;
 }
 
+// Cut to the coordinate limit: a page much smaller than the rectangle it is
+// painted into scales its far positions beyond any device.
 int TRLPaintContext::X(int x) const {
-    return rect.Left + RoundHalfEven(x * sx);
+    return ClampCoordinate(static_cast<long long>(rect.Left) + RoundHalfEven(x * sx));
 }
 
 int TRLPaintContext::Y(int y) const {
-    return rect.Top + RoundHalfEven(y * sy);
+    return ClampCoordinate(static_cast<long long>(rect.Top) + RoundHalfEven(y * sy));
 }
 
 TRect TRLPaintContext::Map(const TRect& r) const {
@@ -246,6 +249,28 @@ QRawFont EmbeddableRawFont(const TRLFont& font, int pixelSize) {
     return QRawFont::fromFont(qfont);
 }
 
+// Reports use a handful of faces and sizes per device.
+constexpr std::size_t kMaxRawFonts = 64;
+
+// A raw font made from the file's bytes asks the font configuration about
+// the face each time, which is most of the cost of a text in a size not
+// drawn before; a page from a file may hold a new size in every text. The
+// face is read once per thread and each size is made from it.
+QRawFont FaceAtSize(const TRLFont& font, int pixelSize) {
+    thread_local std::map<QString, QRawFont> faces;
+    const QString path = TextMetrics::FontFilePath(font.Name, font.Style);
+    auto it = faces.find(path);
+    if (it == faces.end()) {
+        it = faces
+                 .emplace(path, QRawFont(TextMetrics::FontFileData(font.Name, font.Style),
+                                         pixelSize, QFont::PreferNoHinting))
+                 .first;
+    }
+    QRawFont raw = it->second;
+    raw.setPixelSize(pixelSize);
+    return raw;
+}
+
 } // namespace
 
 QRawFont TRLPaintContext::RawFont(const TRLFont& font, int pixelSize) {
@@ -258,11 +283,13 @@ QRawFont TRLPaintContext::RawFont(const TRLFont& font, int pixelSize) {
     // (QRawFont is not to be shared between threads.)
     thread_local std::map<QString, QRawFont> fonts;
     auto it = fonts.find(key);
+    if (it == fonts.end() && fonts.size() >= kMaxRawFonts) {
+        fonts.clear(); // sizes from a damaged page must not pile up fonts
+    }
     if (it == fonts.end()) {
         QRawFont raw = printer ? EmbeddableRawFont(font, pixelSize) : QRawFont();
         if (!raw.isValid()) {
-            raw = QRawFont(TextMetrics::FontFileData(font.Name, font.Style), pixelSize,
-                           QFont::PreferNoHinting);
+            raw = FaceAtSize(font, pixelSize);
         }
         it = fonts.emplace(key, raw).first;
     }

@@ -8,6 +8,11 @@
 #include <map>
 #include <vector>
 
+// Extra pixels after each character of a justified text: its spaces are
+// widened one pixel at a time, from the last space backwards, until the
+// text is as wide as the room available.
+std::vector<int> JustifyExtra(const QString& text, int available, int width);
+
 struct TRLPaintContext {
     TRLPaintContext(QPainter& p, const TRLGraphicSurface& s, const TRect& r);
 

@@ -3,6 +3,9 @@
 #include "RLMetaFile.h"
 #include "RLMetaFileStream.h"
 
+#include "AtomicFile.h"
+#include "RLEngineServices.h"
+
 #include <QDir>
 #include <QFile>
 #include <QObject>
@@ -286,10 +289,7 @@ void TRLGraphicStorage::Flush() {
 void TRLGraphicStorage::SaveToFile(const QString& fileName) {
     std::lock_guard<std::mutex> lock(mutex_);
     FlushLocked();
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw Exception(file.errorString());
-    }
+    AtomicFile file(fileName);
     QByteArray head;
     TRLStreamWriter out(head);
     out.Bytes(QByteArray(StorageSignature));
@@ -301,20 +301,24 @@ void TRLGraphicStorage::SaveToFile(const QString& fileName) {
     out.Int32(static_cast<std::int32_t>(index_.size()));
     const qsizetype table = head.size();
     head.append(QByteArray(static_cast<qsizetype>(index_.size()) * 4, '\0'));
-    bool ok = file.write(head) == head.size();
+    file.Write(head);
     QByteArray positions;
     TRLStreamWriter pos(positions);
-    for (std::size_t i = 0; ok && i < index_.size(); ++i) {
-        pos.Int32(static_cast<std::int32_t>(file.pos()));
+    for (std::size_t i = 0; i < index_.size(); ++i) {
+        pos.Int32(static_cast<std::int32_t>(file.Size()));
         const QByteArray stream = spool_->ReadRecord(index_[i]);
         // A damaged spool page is reported, never saved as a page nobody can read.
         TRLGraphicSurface::CheckBytes(stream);
-        ok = file.write(LengthOf(stream)) == 4 && file.write(stream) == stream.size();
+        file.Write(LengthOf(stream));
+        file.Write(stream);
     }
-    ok = ok && file.seek(table) && file.write(positions) == positions.size();
-    if (!ok || !file.flush()) {
-        throw Exception(file.errorString());
+    file.WriteAt(table, positions.constData(), positions.size());
+    // A program that is ending keeps the previous file rather than put one
+    // in place that whoever stopped it no longer expects.
+    if (RLEngineServices::Terminating()) {
+        throw EAbort();
     }
+    file.Commit();
 }
 
 void TRLGraphicStorage::LoadFromFile(const QString& fileName) {
@@ -332,21 +336,25 @@ void TRLGraphicStorage::LoadFromFile(const QString& fileName) {
     ClearLocked();
     try {
         in.Signature(StorageSignature);
-        for (std::int32_t n = in.Int32(); n > 0; --n) {
+        for (std::int32_t n = in.MacroCount(); n > 0; --n) {
             macros_.append(in.String());
         }
-        const std::int32_t count = in.Int32();
-        if (count < 0 || count > in.Remaining() / 4) {
-            throw Exception(FileCorruptedText());
-        }
-        std::vector<std::int32_t> positions(static_cast<std::size_t>(count));
+        std::vector<std::int32_t> positions(static_cast<std::size_t>(in.Count(4)));
         for (auto& p : positions) {
             p = in.Int32();
         }
+        // Each page entry names a record of its own: the records follow the
+        // table in page order and never overlap, so what is taken from the
+        // file is never more than the file holds.
+        qsizetype next = in.Position();
         for (const std::int32_t p : positions) {
+            if (p < next) {
+                throw Exception(FileCorruptedText());
+            }
             TRLStreamReader record(reinterpret_cast<const char*>(data), size);
             record.Skip(p);
             const QByteArray stream = record.Bytes(record.Int32());
+            next = record.Position();
             TRLGraphicSurface::CheckBytes(stream); // every page must read back before it is taken
             if (!spool_) {
                 spool_ = std::make_unique<Spool>();
@@ -440,15 +448,21 @@ void TRLGraphicStorage::SetMacro(const QString& name, const QString& value) {
 }
 
 int TRLGraphicStorage::IntMacroLocked(const QString& name, int fallback) const {
+    // Page numbers beyond this read as unreadable: readers add page counts
+    // to them.
+    constexpr int kMaxPageNumber = 999999999;
     bool ok = false;
     const int value = MacroLocked(name, nullptr).trimmed().toInt(&ok);
-    return ok ? value : fallback;
+    return ok && value >= -kMaxPageNumber && value <= kMaxPageNumber ? value : fallback;
 }
 
+// A paper size that is not a number, is negative or whose page would reach
+// past the coordinate limit reads as unreadable.
 double TRLGraphicStorage::DoubleMacroLocked(const QString& name) const {
+    constexpr double kMaxPaperSize = kMaxPageCoordinate * 25.4 / 96.0;
     bool ok = false;
     const double value = MacroLocked(name, nullptr).trimmed().toDouble(&ok);
-    return ok ? value : 0.0;
+    return ok && value >= 0 && value <= kMaxPaperSize ? value : 0.0;
 }
 
 int TRLGraphicStorage::FirstPageNumber() const {

@@ -98,6 +98,37 @@ public:
         return static_cast<std::int32_t>(std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) |
                                          (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24));
     }
+    // An int32 that must lie in [low, high]; "File is corrupted!" otherwise.
+    std::int32_t Int32In(std::int32_t low, std::int32_t high) {
+        const std::int32_t value = Int32();
+        if (value < low || value > high) {
+            Corrupted();
+        }
+        return value;
+    }
+    // A position or size on a page, within the coordinate limit.
+    std::int32_t Coordinate() { return Int32In(-kMaxPageCoordinate, kMaxPageCoordinate); }
+    // The count of a list whose entries take at least bytesEach bytes each:
+    // never negative, and never more than the bytes left could hold, so a
+    // damaged count cannot make a reader loop or reserve beyond the data.
+    std::int32_t Count(qsizetype bytesEach) {
+        const std::int32_t count = Int32();
+        if (count < 0 || count > Remaining() / bytesEach) {
+            Corrupted();
+        }
+        return count;
+    }
+    // The count of a list of macros. A page carries three and the storage
+    // six; every text's braces are looked up in them, so a long list from a
+    // damaged file would make every text cost in proportion to it.
+    std::int32_t MacroCount() {
+        constexpr std::int32_t kMostMacros = 64;
+        const std::int32_t count = Count(4);
+        if (count > kMostMacros) {
+            Corrupted();
+        }
+        return count;
+    }
     QByteArray Bytes(qsizetype count);
     // The next count bytes in place, valid as long as the data read is.
     const char* Take(qsizetype count) {

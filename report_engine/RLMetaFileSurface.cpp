@@ -68,7 +68,10 @@ TRect PointsBounds(const std::vector<TPoint>& points) {
 bool LookUp(const QStringList& macros, const QString& name, QString& value) {
     for (const QString& line : macros) {
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq >= 0 && QStringView(line).left(eq).compare(name, Qt::CaseInsensitive) == 0) {
+        // Names equal but for case are as long as each other: the length
+        // tells most names apart without comparing them.
+        if (eq == name.size() &&
+            QStringView(line).left(eq).compare(name, Qt::CaseInsensitive) == 0) {
             value = line.mid(eq + 1);
             return true;
         }
@@ -399,21 +402,34 @@ QString TRLGraphicSurface::ExpandMacros(const QString& text) const {
     if (!text.contains(QLatin1Char('{'))) {
         return text; // nothing to expand: most texts
     }
+    // A text names one or two macros, whose values are page numbers and
+    // titles. One from a page file may hold braces by the thousand and a
+    // macro value of any length: past these bounds the rest of the text
+    // stays as it is, so neither the names looked up nor the values put in
+    // can multiply the work or the length.
+    constexpr int kMostLookUps = 64;
+    const qsizetype longest = text.size() + 1024;
     QString result;
     qsizetype pos = 0;
+    int lookUps = 0;
     while (pos < text.size()) {
         const qsizetype open = text.indexOf(QLatin1Char('{'), pos);
         const qsizetype close = open < 0 ? -1 : text.indexOf(QLatin1Char('}'), open + 1);
-        if (close < 0) {
+        if (close < 0 || lookUps == kMostLookUps) {
             result += QStringView(text).mid(pos);
             break;
         }
+        ++lookUps;
         result += QStringView(text).mid(pos, open - pos);
         const QString name = text.mid(open + 1, close - open - 1);
         QString value;
         bool found = LookUp(macros_, name, value);
         if (!found && storage_) {
             value = storage_->Macro(name, &found);
+        }
+        if (found && result.size() + value.size() > longest) {
+            result += QStringView(text).mid(open);
+            break;
         }
         if (found) {
             result += value;
@@ -462,15 +478,15 @@ void TRLGraphicSurface::LoadFromStream(TRLStreamReader& in) {
     objects_.clear();
     macros_.clear();
     fontNames_.clear();
-    width_ = in.Int32();
-    height_ = in.Int32();
-    for (std::int32_t n = in.Int32(); n > 0; --n) {
+    width_ = in.Int32In(0, kMaxPageCoordinate);
+    height_ = in.Int32In(0, kMaxPageCoordinate);
+    for (std::int32_t n = in.MacroCount(); n > 0; --n) {
         macros_.append(in.String());
     }
-    for (std::int32_t n = in.Int32(); n > 0; --n) {
+    for (std::int32_t n = in.Count(4); n > 0; --n) {
         fontNames_.append(in.String());
     }
-    for (std::int32_t n = in.Int32(); n > 0; --n) {
+    for (std::int32_t n = in.Count(5); n > 0; --n) {
         const std::uint8_t code = in.Byte();
         const std::int32_t size = in.Int32();
         const char* payload = in.Take(size);
@@ -493,17 +509,18 @@ void TRLGraphicSurface::LoadFromBytes(const QByteArray& bytes) {
 void TRLGraphicSurface::CheckBytes(const QByteArray& bytes) {
     TRLStreamReader in(bytes);
     in.Signature(SurfaceSignature);
-    in.Int32();                            // width
-    in.Int32();                            // height
-    for (int list = 0; list < 2; ++list) { // macros, font names
-        for (std::int32_t n = in.Int32(); n > 0; --n) {
-            in.Skip(in.Int32());
-        }
+    in.Int32In(0, kMaxPageCoordinate); // width
+    in.Int32In(0, kMaxPageCoordinate); // height
+    for (std::int32_t n = in.MacroCount(); n > 0; --n) {
+        in.Skip(in.Int32());
+    }
+    for (std::int32_t n = in.Count(4); n > 0; --n) { // font names
+        in.Skip(in.Int32());
     }
     // Each payload is read by its kind's own LoadData, into one object of
     // each kind that is used over and over.
     std::unique_ptr<TRLGraphicObject> scratch[256];
-    for (std::int32_t n = in.Int32(); n > 0; --n) {
+    for (std::int32_t n = in.Count(5); n > 0; --n) {
         const std::uint8_t code = in.Byte();
         const std::int32_t size = in.Int32();
         const char* payload = in.Take(size);

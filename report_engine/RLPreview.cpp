@@ -17,6 +17,22 @@
 
 namespace {
 
+// Room kept around a search hit brought into view: its outline and a margin.
+constexpr int kFoundRoom = 12;
+
+// How far to scroll along one axis so that [low, high] of the view's
+// coordinates is inside [0, extent): no move when it already is; the start
+// wins when it does not fit whole.
+int ScrollIntoView(int low, int high, int extent) {
+    if (low < 0) {
+        return low;
+    }
+    if (high >= extent) {
+        return std::min(low, high - extent + 1);
+    }
+    return 0;
+}
+
 const QColor kFrame(0xC0, 0xC0, 0xC0);
 const QColor kShadow(0x80, 0x80, 0x80);
 constexpr int kShadowWidth = 5;
@@ -450,6 +466,7 @@ bool TRLPreview::FindText(const QString& text, bool /*wholeWords*/, bool matchCa
                 foundPage_ = page;
                 foundObject_ = object;
                 GotoPageIndex(page);
+                ShowFound();
                 for (TRLPreviewBox* box : boxes_) {
                     box->update();
                 }
@@ -458,6 +475,26 @@ bool TRLPreview::FindText(const QString& text, bool /*wholeWords*/, bool matchCa
         }
     }
     return false;
+}
+
+void TRLPreview::ShowFound() {
+    const int position = foundPage_ - pageIndex_;
+    if (position < 0 || position >= static_cast<int>(boxes_.size())) {
+        return;
+    }
+    const TRLPreviewBox* box = boxes_[static_cast<std::size_t>(position)];
+    const auto page = box->Page();
+    if (!page || foundObject_ < 0 || foundObject_ >= page->ObjectCount()) {
+        return;
+    }
+    // The hit with its outline and a little room around it, in the view.
+    const TRect& r = page->Objects(foundObject_)->BoundsRect;
+    const QRect hit = box->ToBox(box->PageRect(), r.Left, r.Top, r.Right, r.Bottom)
+                          .adjusted(-kFoundRoom, -kFoundRoom, kFoundRoom, kFoundRoom)
+                          .translated(box->pos());
+    const QSize view = viewport()->size();
+    ScrollBy(ScrollIntoView(hit.left(), hit.right(), view.width()),
+             ScrollIntoView(hit.top(), hit.bottom(), view.height()));
 }
 
 void TRLPreview::ScrollBy(int dx, int dy) {
@@ -498,7 +535,9 @@ void TRLPreview::Relayout() {
         const QSize view = viewport()->size();
         std::vector<QSize> sizes;
         if (pages_ != nullptr && pageIndex_ >= 0) {
-            for (int i = 0; i < boxCount_ && pageIndex_ + i < PageCount(); ++i) {
+            // Past the last page a box still shows, grey and crossed, at
+            // the storage's page size.
+            for (int i = 0; i < boxCount_; ++i) {
                 sizes.push_back(BoxSize(i));
             }
         }

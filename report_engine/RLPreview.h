@@ -47,6 +47,8 @@ public:
     int ObjectAt(QPoint point) const;
     // Copies the page, at its own pixel size, to the clipboard.
     void CopyPage();
+    // A rectangle of the page, in page pixels, in this box's coordinates.
+    QRect ToBox(const QRect& pageRect, int left, int top, int right, int bottom) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -57,7 +59,6 @@ protected:
 private:
     void PaintSelection(QPainter& painter, const TRLGraphicSurface& page);
     void PaintFound(QPainter& painter, const TRLGraphicSurface& page);
-    QRect ToBox(const QRect& pageRect, int left, int top, int right, int bottom) const;
 
     TRLPreview* preview_;
     int position_;
@@ -143,6 +144,8 @@ private:
     void SetBoxCount(int count);
     void ClearSelection();
     void Activated();
+    // Scrolls the view so that the last search hit is visible.
+    void ShowFound();
 
     TRLGraphicStorage* pages_ = nullptr;
     int pageIndex_ = -1;

@@ -1,6 +1,7 @@
 #include "RLPreviewForm.h"
 
 #include "EngineMessages.h"
+#include "RLDialogParts.h"
 #include "RLEngineServices.h"
 #include "RLFindDialog.h"
 #include "RLMetaFile.h"
@@ -31,12 +32,6 @@ namespace {
 
 constexpr int kRepeatInterval = 100;
 constexpr int kRepeatDelay = 500;
-
-template <class W> W* Place(QWidget* parent, int left, int top, int width, int height) {
-    auto* widget = new W(parent);
-    widget->setGeometry(left, top, width, height);
-    return widget;
-}
 
 QToolButton* Button(QWidget* parent, int left, int width, const QString& caption,
                     const QString& hint, bool flat = false) {
@@ -121,11 +116,7 @@ int ParseZoomText(const QString& text) {
 TRLPreviewForm::TRLPreviewForm(TRLGraphicStorage* pages, QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Messages().Preview);
-    // The windows' own face is not on these machines: its metric twin is.
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(DialogFont());
     setGeometry(520, 220, 815, 375);
 
     auto* layout = new QVBoxLayout(this);

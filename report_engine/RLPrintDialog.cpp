@@ -1,6 +1,7 @@
 #include "RLPrintDialog.h"
 
 #include "EngineMessages.h"
+#include "RLDialogParts.h"
 #include "RLFilters.h"
 #include "RLPrinters.h"
 
@@ -22,12 +23,6 @@ int Number(const QLineEdit* edit) {
     bool ok = false;
     const int value = edit->text().trimmed().toInt(&ok);
     return ok ? value : 0;
-}
-
-template <class W> W* Place(QWidget* parent, int left, int top, int width, int height) {
-    auto* widget = new W(parent);
-    widget->setGeometry(left, top, width, height);
-    return widget;
 }
 
 } // namespace
@@ -60,14 +55,18 @@ TRLPrintDialog::TRLPrintDialog(TRLPrintParams& params, QWidget* parent)
     CreateControls();
 }
 
+void TRLPrintDialog::FitCaptions() {
+    // A caption wider than its place pushes what follows it to the right.
+    FitCaptionBefore(LabelPrinterName, ComboBoxPrinterNames);
+    FitCaptionBefore(LabelFilterName, ComboBoxFilters);
+    FitCaptionBefore(LabelCopies, EditCopies);
+    FitPageRange(RadioButtonPagesInterval, LabelFromPage, EditFromPage, LabelToPage, EditToPage);
+}
+
 void TRLPrintDialog::CreateControls() {
     const EngineMessages& m = Messages();
     setWindowTitle(m.Print);
-    // The windows' own face is not on these machines: its metric twin is.
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(DialogFont());
     setFixedSize(430, 267);
 
     GroupBoxPrinter = Place<QGroupBox>(this, 8, 4, 413, 113);
@@ -111,6 +110,7 @@ void TRLPrintDialog::CreateControls() {
     ButtonOk->setDefault(true);
     ButtonCancel = Place<QPushButton>(this, 344, 232, 75, 25);
     ButtonCancel->setText(m.Cancel);
+    FitCaptions();
 
     connect(EditFromPage, &QLineEdit::textEdited, this,
             [this] { RadioButtonPagesInterval->setChecked(true); });

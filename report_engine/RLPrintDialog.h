@@ -95,6 +95,7 @@ public:
 
 private:
     void CreateControls();
+    void FitCaptions();
     void FilterChanged();
     TRLCustomPrintFilter* SelectedFilter() const;
     TRLPrintParams& params_;

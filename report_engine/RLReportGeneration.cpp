@@ -128,7 +128,7 @@ bool TRLReportGenerator::Run() {
     std::unique_ptr<TRLProgress> progress;
     if (r_.ShowProgress()) {
         progress = RLEngineServices::CreateProgress(
-            {Messages().PrepareProgress, 1, [report = &r_] { report->Cancel(); }});
+            {Messages().PrepareProgress, 1, [report = &r_] { report->Cancel(); }, true});
     }
     r_.progress_ = progress.get();
     bool result = false;
@@ -183,10 +183,12 @@ bool TRLReportGenerator::Run() {
         r_.state_ = rsIdle;
         r_.pageSurface_.reset();
         r_.progress_ = nullptr;
-        progress.reset(); // the box must not sit under the progress window
-        // The silent abort (the program is closing) ends the run without a
-        // message; any other error is shown once.
-        if (dynamic_cast<const EAbort*>(&e) != nullptr) {
+        progress.reset(); // a box must not sit under the progress window
+        // A run the user cancelled (while it waited for its data, the wait
+        // ends with an error), that the program's end stopped, or that the
+        // silent abort ended says nothing.
+        if (r_.canceled_ || RLEngineServices::Terminating() ||
+            dynamic_cast<const EAbort*>(&e) != nullptr) {
             return false;
         }
         const auto* error = dynamic_cast<const Exception*>(&e);

@@ -1,16 +1,17 @@
 #include "TextMetrics.h"
 
 #include "Exception.h"
+#include "FontFiles.h"
 
 #include <QFile>
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
 
 namespace {
-
-const char* const kFontDir = "/usr/share/fonts/truetype/liberation/";
 
 // Everything measurement needs from one font file, read once.
 struct Face {
@@ -18,6 +19,7 @@ struct Face {
     int unitsPerEm = 2048;
     int winAscent = 0;
     int winDescent = 0;
+    TextMetrics::LineUnits lines;
     std::array<std::uint16_t, 65536> advance{}; // per UTF-16 code unit, font units
 };
 
@@ -26,6 +28,10 @@ quint16 U16(const QByteArray& d, qsizetype at) {
         return 0;
     }
     return static_cast<quint16>((static_cast<quint8>(d[at]) << 8) | static_cast<quint8>(d[at + 1]));
+}
+
+int S16(const QByteArray& d, qsizetype at) {
+    return static_cast<qint16>(U16(d, at));
 }
 
 quint32 U32(const QByteArray& d, qsizetype at) {
@@ -87,6 +93,24 @@ std::vector<std::uint16_t> ReadCmap(const QByteArray& d) {
     return glyphs;
 }
 
+// The strike-out from the OS/2 table, the underline from the post table.
+// A file without a post table gets an underline as thick as its strike-out,
+// its thickness below the baseline.
+TextMetrics::LineUnits ReadLineUnits(const QByteArray& d, qsizetype os2) {
+    TextMetrics::LineUnits lines;
+    lines.StrikeOutThickness = S16(d, os2 + 26);
+    lines.StrikeOutTop = S16(d, os2 + 28);
+    const qsizetype post = FindTable(d, "post");
+    if (post >= 0) {
+        lines.UnderlineTop = S16(d, post + 8);
+        lines.UnderlineThickness = S16(d, post + 10);
+    } else {
+        lines.UnderlineThickness = lines.StrikeOutThickness;
+        lines.UnderlineTop = -lines.StrikeOutThickness;
+    }
+    return lines;
+}
+
 std::unique_ptr<Face> LoadFace(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -105,6 +129,7 @@ std::unique_ptr<Face> LoadFace(const QString& path) {
     face->unitsPerEm = U16(d, head + 18);
     face->winAscent = U16(d, os2 + 74);
     face->winDescent = U16(d, os2 + 76);
+    face->lines = ReadLineUnits(d, os2);
     const int longMetrics = U16(d, hhea + 34);
     const auto glyphs = ReadCmap(d);
     for (std::size_t c = 0; c < glyphs.size(); ++c) {
@@ -114,17 +139,19 @@ std::unique_ptr<Face> LoadFace(const QString& path) {
     return face;
 }
 
-QString FileStem(const QString& faceName) {
+// The family that stands in for a face name: the metric twins of the
+// faces the reports name.
+QString Family(const QString& faceName) {
     const QString name = faceName.trimmed().toLower();
     if (name == QLatin1String("times new roman") || name == QLatin1String("liberation serif") ||
         name == QLatin1String("times")) {
-        return QStringLiteral("LiberationSerif");
+        return QStringLiteral("Liberation Serif");
     }
     if (name == QLatin1String("courier new") || name == QLatin1String("liberation mono") ||
         name == QLatin1String("courier")) {
-        return QStringLiteral("LiberationMono");
+        return QStringLiteral("Liberation Mono");
     }
-    return QStringLiteral("LiberationSans");
+    return QStringLiteral("Liberation Sans");
 }
 
 const Face& LoadedFace(const QString& faceName, std::uint8_t style);
@@ -168,7 +195,14 @@ const Face& LoadedFace(const QString& faceName, std::uint8_t style) {
 
 // Font units to whole pixels, halves up.
 int Scale(int units, int pixelSize, int unitsPerEm) {
-    return (2 * units * pixelSize + unitsPerEm) / (2 * unitsPerEm);
+    const long long scaled = (2LL * units * pixelSize + unitsPerEm) / (2LL * unitsPerEm);
+    return static_cast<int>(std::min<long long>(scaled, kMaxTextWidth));
+}
+
+// The size of a character in pixels, whatever its sign; a size from a
+// damaged page is cut to the largest a page may hold.
+int Magnitude(int pixelSize) {
+    return static_cast<int>(std::min<long long>(std::llabs(pixelSize), kMaxPageCoordinate));
 }
 
 // The scaled advances of the first 256 characters at one pixel size: texts
@@ -197,15 +231,19 @@ const ScaledWidths& WidthsFor(const Face& face, int px) {
     return w;
 }
 
+// Cut at kMaxTextWidth: a long text at a huge size must not run past an int.
 int Width(const Face& face, int px, const QString& text) {
     const ScaledWidths& scaled = WidthsFor(face, px);
-    int width = 0;
+    long long width = 0;
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
         width +=
             c < scaled.width.size() ? scaled.width[c] : Scale(face.advance[c], px, face.unitsPerEm);
+        if (width >= kMaxTextWidth) {
+            return kMaxTextWidth;
+        }
     }
-    return width;
+    return static_cast<int>(width);
 }
 
 } // namespace
@@ -213,12 +251,16 @@ int Width(const Face& face, int px, const QString& text) {
 namespace TextMetrics {
 
 QString FontFilePath(const QString& faceName, std::uint8_t style) {
-    const bool bold = (style & fsBold) != 0;
-    const bool italic = (style & fsItalic) != 0;
-    const char* suffix =
-        bold ? (italic ? "-BoldItalic" : "-Bold") : (italic ? "-Italic" : "-Regular");
-    return QLatin1String(kFontDir) + FileStem(faceName) + QLatin1String(suffix) +
-           QLatin1String(".ttf");
+    // Painting asks for every text drawn: each thread keeps what it found.
+    thread_local std::map<std::pair<QString, std::uint8_t>, QString> paths;
+    auto it = paths.find({faceName, style});
+    if (it == paths.end()) {
+        const QString path =
+            FontFiles::Find(Family(faceName), (style & fsBold) != 0, (style & fsItalic) != 0,
+                            QStringLiteral("fonts-liberation"));
+        it = paths.emplace(std::make_pair(faceName, style), path).first;
+    }
+    return it->second;
 }
 
 QByteArray FontFileData(const QString& faceName, std::uint8_t style) {
@@ -233,18 +275,22 @@ int UnitsPerEm(const QString& faceName, std::uint8_t style) {
     return FaceFor(faceName, style).unitsPerEm;
 }
 
+LineUnits TextLineUnits(const QString& faceName, std::uint8_t style) {
+    return FaceFor(faceName, style).lines;
+}
+
 int TextWidthAt(const TRLFont& font, int pixelSize, const QString& text) {
-    return Width(FaceFor(font.Name, font.Style), std::abs(pixelSize), text);
+    return Width(FaceFor(font.Name, font.Style), Magnitude(pixelSize), text);
 }
 
 int AscentAt(const TRLFont& font, int pixelSize) {
     const Face& face = FaceFor(font.Name, font.Style);
-    return Scale(face.winAscent, std::abs(pixelSize), face.unitsPerEm);
+    return Scale(face.winAscent, Magnitude(pixelSize), face.unitsPerEm);
 }
 
 int DescentAt(const TRLFont& font, int pixelSize) {
     const Face& face = FaceFor(font.Name, font.Style);
-    return Scale(face.winDescent, std::abs(pixelSize), face.unitsPerEm);
+    return Scale(face.winDescent, Magnitude(pixelSize), face.unitsPerEm);
 }
 
 int TextWidth(const TRLFont& font, const QString& text) {
@@ -261,20 +307,21 @@ int Descent(const TRLFont& font) {
 
 int TextHeight(const TRLFont& font) {
     const Face& face = FaceFor(font.Name, font.Style);
-    const int px = std::abs(font.PixelSize());
+    const int px = Magnitude(font.PixelSize());
     return Scale(face.winAscent, px, face.unitsPerEm) + Scale(face.winDescent, px, face.unitsPerEm);
 }
 
 int TextWidthWithSpace(const TRLFont& font, const QString& text) {
     // Widths add up character by character.
     const Face& face = FaceFor(font.Name, font.Style);
-    const int px = std::abs(font.PixelSize());
-    return Width(face, px, text) + Scale(face.advance[u' '], px, face.unitsPerEm);
+    const int px = Magnitude(font.PixelSize());
+    return std::min(Width(face, px, text) + Scale(face.advance[u' '], px, face.unitsPerEm),
+                    kMaxTextWidth);
 }
 
 int HalfSpace(const TRLFont& font) {
     const Face& face = FaceFor(font.Name, font.Style);
-    return Scale(face.advance[u' '], std::abs(font.PixelSize()), face.unitsPerEm) / 2;
+    return Scale(face.advance[u' '], Magnitude(font.PixelSize()), face.unitsPerEm) / 2;
 }
 
 } // namespace TextMetrics

@@ -43,4 +43,15 @@ QByteArray FontFileData(const QString& faceName, std::uint8_t style);
 int AdvanceUnits(const QString& faceName, std::uint8_t style, char16_t ch);
 int UnitsPerEm(const QString& faceName, std::uint8_t style);
 
+// Where the font file draws its underline (post table) and strike-out
+// (OS/2 table): the top of each line above the baseline, negative below
+// it, and the line's thickness, in font units.
+struct LineUnits {
+    int UnderlineTop = 0;
+    int UnderlineThickness = 0;
+    int StrikeOutTop = 0;
+    int StrikeOutThickness = 0;
+};
+LineUnits TextLineUnits(const QString& faceName, std::uint8_t style);
+
 } // namespace TextMetrics

@@ -111,6 +111,11 @@ void TFRemotoCap::CreateDetail() {
     RLDBMemo1->SetDataSource(DataSource1);
     RLDBMemo1->SetDataField(QStringLiteral("HIST"));
     RLDBMemo1->SetBounds(73, 3, 368, 14);
+    // A lone LF is an ordinary character to the memo; the description's
+    // lines are put back together with the memo's own CR LF.
+    RLDBMemo1->BeforePrint = [](TRLCustomControl*, QString& text, bool&) {
+        text = TextLines(text).join(QStringLiteral("\r\n"));
+    };
     RLMemo1 = new TRLMemo(RLBand2);
     RLMemo1->SetName(QStringLiteral("RLMemo1"));
     RLMemo1->SetBounds(444, 3, 115, 14);
@@ -161,7 +166,7 @@ void TFRemotoCap::RLBand2BeforePrint(TRLCustomControl*, bool&) {
     SQL.SetSQL(QStringLiteral("select nome from conta where cod = ") +
                QString::number(QueryCONTA.AsInteger()) + QLatin1Char(' '));
     SQL.ExecQuery();
-    RLMemo1->Lines() = QStringList{SQL.Fields(0).AsString()};
+    RLMemo1->Lines() = TextLines(SQL.Fields(0).AsString());
     SQL.Close();
     TotDia += QueryVALOR.AsCurrency();
     TotGeralCap += QueryVALOR.AsCurrency();

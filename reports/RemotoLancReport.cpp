@@ -420,7 +420,7 @@ void TFRemotoLanc::RLDetalheBeforePrint(TRLCustomControl*, bool& printIt) {
 // One line per lance, with one amount: realized when there is any, else
 // committed. The totals take the lance whether or not its line prints.
 void TFRemotoLanc::RLTotLancBeforePrint(TRLCustomControl*, bool& printIt) {
-    RLMemo1->Lines() = TotLancText().split(QLatin1Char('\n'));
+    RLMemo1->Lines() = TextLines(TotLancText());
     RLLabel10->SetCaption(QString());
     RLLabel46->SetCaption(QString());
     if (ValRealizado != 0) {

@@ -74,6 +74,27 @@ QString TCondNameOnce::Get(TIBSQL& sql, int cond) {
     return name_;
 }
 
+QStringList TextLines(const QString& text) {
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar ch = text.at(i);
+        if (ch != u'\r' && ch != u'\n') {
+            continue;
+        }
+        lines << text.mid(start, i - start);
+        if (ch == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < n) {
+        lines << text.mid(start);
+    }
+    return lines;
+}
+
 TRLFont ArialFont(int pixels, bool bold) {
     TRLFont font;
     font.Name = QStringLiteral("Arial");

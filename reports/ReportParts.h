@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 class TIBSQL;
 
@@ -36,6 +37,11 @@ private:
     int cond_ = 0;
     QString name_;
 };
+
+// A text from the server as a memo's lines. Histories and descriptions
+// come with CR LF, a lone LF or a lone CR between their lines: each of the
+// three ends one line, and a break at the very end opens no empty line.
+QStringList TextLines(const QString& text);
 
 TRLFont ArialFont(int pixels, bool bold = false);
 

@@ -6,16 +6,18 @@
      1.02.01    05/05 lance T1: 1500.50 "Rendimento de maio"
      1.03.01    09/05 lance S: 40.00 (no 1.03 / 1.03.01 names in the chart)
      2.01.01    06/05 lance A: -20.00 "Estorno de tarifa"
-                06/05 lance B: 100.00 "Vale-transporte" (same date)
+                06/05 lance B: 100.00 "Vale-transporte", CR LF, "de maio"
+                      (same date)
                 07/05 lance A: +30.00 and -30.00        -> a zero lance
                 07/05 lance B: 45.00 "Material de limpeza"
      2.02.01.01 08/05 lance M: 250.00 "Manutenção do elevador"
-                20/05 payable 6101: 300.00 committed "Conserto do interfone"
+                20/05 payable 6101: 300.00 committed "Conserto do interfone",
+                      LF, "e do portão", CR LF (a break at the end)
      totals: 1.01.01 0; 1.02.01 1500.50; 1.03.01 40.00; grade 1 "1" 1540.50;
              2.01.01 125.00; 2.02.01.01 250.00 / 300.00; "2" 375.00 / 300.00
      pega_saldo(60, 600, 01/05/2015): receitas 1540.50, despesas 375.00,
        saldofim 1165.50, so the opening balance is 0.
-   Condominium 61 (template 60: "Receb. {Cotas}- {Cota}"), account 610
+   Condominium 61 (template 60: "Receb. {Cotas}-", CR LF, "{Cota}"), account 610
    (saldoini 300.00):
      1.01.01.01 10/05 one lance COBRANCA of three receipt lines: unit 12
                 600.00 (lanc 6201), unit 16 300.00 (6202), unit 12 100.00
@@ -35,7 +37,8 @@ insert into COND (cond, nome, remoto_senha, remoto_balancete, estrutu)
 insert into COND (cond, nome, remoto_senha, remoto_balancete, estrutu)
   values (62, 'Condomínio Saldo Impossível', 'bal62', 1, 1);
 
-insert into BALANCETES (cod, nome, histor) values (60, 'Lista', 'Receb. {Cotas}- {Cota}');
+insert into BALANCETES (cod, nome, histor) values (60, 'Lista',
+  'Receb. {Cotas}-' || ascii_char(13) || ascii_char(10) || '{Cota}');
 
 insert into CONTA values (600, 60, 'Conta Corrente Modelo', 'CC 600', 0);
 insert into CONTA values (610, 61, 'Conta Corrente Devedora', 'CC 610', 300.00);
@@ -52,7 +55,7 @@ insert into LANCONTA values (6010, 60, 600, '2015-05-01', '2015-05-09', 'E', '1.
 insert into LANCONTA values (6004, 60, 600, '2015-05-01', '2015-05-06', 'D', '2.01.01',
   'Estorno de tarifa', -20.00, null, 'A');
 insert into LANCONTA values (6005, 60, 600, '2015-05-01', '2015-05-06', 'D', '2.01.01',
-  'Vale-transporte', 100.00, null, 'B');
+  'Vale-transporte' || ascii_char(13) || ascii_char(10) || 'de maio', 100.00, null, 'B');
 insert into LANCONTA values (6006, 60, 600, '2015-05-01', '2015-05-07', 'D', '2.01.01',
   'Lançado em dobro', 30.00, null, 'A');
 insert into LANCONTA values (6007, 60, 600, '2015-05-01', '2015-05-07', 'D', '2.01.01',
@@ -61,7 +64,9 @@ insert into LANCONTA values (6008, 60, 600, '2015-05-01', '2015-05-07', 'D', '2.
   'Material de limpeza', 45.00, null, 'B');
 insert into LANCONTA values (6009, 60, 600, '2015-05-01', '2015-05-08', 'D', '2.02.01.01',
   'Manutenção do elevador', 250.00, null, 'M');
-insert into CPAGAR values (6101, '2015-05-20', 'Conserto do interfone', 300.00, 600,
+insert into CPAGAR values (6101, '2015-05-20',
+  'Conserto do interfone' || ascii_char(10) || 'e do portão' || ascii_char(13) || ascii_char(10),
+  300.00, 600,
   '2.02.01.01', 'C', 60, null);
 
 insert into RECEMIM values (6501, 61, '0101', '2015-05-10', 600.00, '2015-05-01', '2015-05-10', 610);

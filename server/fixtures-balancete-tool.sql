@@ -20,6 +20,15 @@
      August 2019: 71101 D 2.01.01      810.00  05/08/2019
    The latest month with entries is August 2019.
 
+   Condominium 72 "Condomínio Parada Limpa", password parada72, account
+   720, for runs of the report tool that are stopped, wait too long or have
+   their emission log refused, each in a month of its own:
+     September 2019: 72001 D 2.01.01      400.00  05/09/2019
+     October 2019:   72101 D 2.01.01      410.00  05/10/2019
+     November 2019:  72201 D 2.01.01      420.00  05/11/2019
+   The server refuses every emission log of condominium 72 for November
+   2019 (trigger EMISSOES_RECUSADAS at the end).
+
    No other condominium has entries in 2019; no condominium has any in
    January 2010. */
 
@@ -50,5 +59,30 @@ insert into LANCONTA values (71003, 71, 710, '2019-07-01', '2019-07-15', 'D', '2
   'Manutenção do elevador', 120.00, null, '71003');
 insert into LANCONTA values (71101, 71, 710, '2019-08-01', '2019-08-05', 'D', '2.01.01',
   'Salário de agosto', 810.00, null, '71101');
+
+commit;
+
+insert into COND (cond, nome, remoto_senha, remoto_balancete, estrutu)
+  values (72, 'Condomínio Parada Limpa', 'parada72', 1, 1);
+
+insert into CONTA values (720, 72, 'Banco da Parada Ag. 7272', 'Parada', 900.00);
+
+insert into LANCONTA values (72001, 72, 720, '2019-09-01', '2019-09-05', 'D', '2.01.01',
+  'Salário de setembro', 400.00, null, '72001');
+insert into LANCONTA values (72101, 72, 720, '2019-10-01', '2019-10-05', 'D', '2.01.01',
+  'Salário de outubro', 410.00, null, '72101');
+insert into LANCONTA values (72201, 72, 720, '2019-11-01', '2019-11-05', 'D', '2.01.01',
+  'Salário de novembro', 420.00, null, '72201');
+
+commit;
+
+create exception EMISSAO_RECUSADA 'the server refuses this emission log';
+set term ^;
+create trigger EMISSOES_RECUSADAS for EMISSOES before insert or update as
+begin
+  if (new.cod = 72 and new.mes = '2019-11-01') then
+    exception EMISSAO_RECUSADA;
+end^
+set term ;^
 
 commit;

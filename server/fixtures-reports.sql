@@ -16,8 +16,8 @@
      Total Geral 250,00 (1004 rows: several pages)
    Unpaid payables ("Compromissados"), by due date:
      10/03/2014: 4101 100.00 account 4001 "Banco Teste"
-                 4102 250.50 account 4002 "Caixa Teste", a three-line
-                      description
+                 4102 250.50 account 4002 "Caixa Teste", a description of
+                      four lines: an LF, a CR LF and a CR between them
                  4103  49.50 account 9999 (no such row: empty account text)
                  day total 400,00
      12/03/2014: 4104 -1234.50 account 4001
@@ -78,8 +78,8 @@ insert into CONTA (cod, cond, nome, nomered, saldoini) values (4002, 40, 'Caixa 
 
 insert into CPAGAR values (4101, '2014-03-10', 'Conserto do portão', 100.00, 4001, '2.02.01', 'C', 40, null);
 insert into CPAGAR values (4102, '2014-03-10',
-  'Manutenção do elevador' || ascii_char(13) || ascii_char(10) || 'peças e mão de obra'
-  || ascii_char(13) || ascii_char(10) || 'contrato anual',
+  'Manutenção do elevador' || ascii_char(10) || 'peças e mão de obra'
+  || ascii_char(13) || ascii_char(10) || 'contrato anual' || ascii_char(13) || 'pago em março',
   250.50, 4002, '2.02.01.01', 'C', 40, null);
 insert into CPAGAR values (4103, '2014-03-10', 'Conta de água', 49.50, 9999, '2.02.02', 'C', 40, null);
 insert into CPAGAR values (4104, '2014-03-12', 'Seguro predial (estorno)', -1234.50, 4001, '2.02.03', 'C', 40, null);

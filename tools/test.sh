@@ -4,6 +4,8 @@
 #   normal build: every test (unit, db, gui, slow)
 #   address + undefined sanitizers: the unit and db tests
 #   thread sanitizer: the page storage and background filter tests
+#   fuzz targets (clang, address + undefined sanitizers): each run for a
+#   bounded time, see tools/fuzz.sh (about 3 minutes with its build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,3 +17,6 @@ for preset in default asan tsan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "=== fuzz targets ==="
+bash tools/fuzz.sh

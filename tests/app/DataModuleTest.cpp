@@ -7,13 +7,20 @@
 
 namespace {
 
+// The test server's host: the loopback address ctest's server listens on.
+QByteArray TestHost() {
+    const QByteArray host = qgetenv("QUORVA_DB_HOST");
+    return host.isEmpty() ? QByteArray("127.0.0.1") : host;
+}
+
 TEST(DataModuleServer, ConnectsQuietlyWithItsDefaultTransactionRunning) {
-    ScopedEnv env("QUORVA_DB_HOST", "127.0.0.1");
+    ScopedEnv env("QUORVA_DB_HOST", TestHost());
     MessageRecorder rec;
     TDM dm;
     EXPECT_TRUE(rec.texts.isEmpty());
     EXPECT_EQ(dm.BDados.DatabaseName(),
-              QStringLiteral("127.0.0.1/3051:C:\\servidor\\KESTRO\\Dados\\Cond.FDB"));
+              QString::fromLatin1(TestHost()) +
+                  QStringLiteral("/3051:C:\\servidor\\KESTRO\\Dados\\Cond.FDB"));
     EXPECT_TRUE(dm.BDados.Connected());
     EXPECT_TRUE(dm.Transas.Active());
     EXPECT_EQ(dm.CondLogado, 0);
@@ -30,7 +37,7 @@ TEST(DataModuleServer, ConnectsQuietlyWithItsDefaultTransactionRunning) {
 }
 
 TEST(DataModuleServer, DestroyingItCommitsWhatTheDefaultTransactionChanged) {
-    ScopedEnv env("QUORVA_DB_HOST", "127.0.0.1");
+    ScopedEnv env("QUORVA_DB_HOST", TestHost());
     MessageRecorder rec;
     {
         TDM dm;

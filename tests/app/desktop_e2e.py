@@ -15,6 +15,7 @@ Usage: desktop_e2e.py QUORVA_EXECUTABLE ARTIFACTS_DIR
 Needs: Xvfb, openbox, xdotool, ImageMagick's import, qpdf, pdftotext,
 python3-xlrd; the test server on QUORVA_DB_HOST (ctest's db fixture).
 """
+import contextlib
 import os
 import re
 import shutil
@@ -152,10 +153,25 @@ def wait_file(path):
 PRINT, SAVE, FIRST, PRIOR, NEXT, LAST, ZOOM_DOWN, ZOOM_UP, ZOOM_BOX, CLOSE = (
     25, 75, 206, 228, 389, 411, 444, 466, 540, 719)
 TOOL_Y = 12
+PAGE_NO = 300
 # The selection screen: its menu bar above the panels, and the menu items.
 MENU_H = 20
 MENU_INADIMPLENCIA, MENU_ENCERRAR = (44, 208)
 TYPE_TODAS, GRADE_4, BUSCAR_CONTAS = (173, 441, 573)
+
+
+@contextlib.contextmanager
+def running(steps, workdir, *args):
+    """The program for one flow: a failure is photographed before the
+    program is ended."""
+    prog = Program(workdir, *args)
+    try:
+        yield prog
+    except Failure:
+        steps.shot("failure")
+        raise
+    finally:
+        prog.kill()
 
 
 class Program:
@@ -182,13 +198,14 @@ class Program:
 
 
 def login(start, cond, password):
-    """Number, Enter, password, Enter, then Space on the focused "Entrar"."""
+    """Keyboard only: number, Enter, password, Enter, and Enter again on the
+    focused "Entrar"."""
     click(start, 272, 360)  # the number field's panel, in case the focus is elsewhere
     keys(start, "ctrl+a")
     type_text(start, cond)
     keys(start, "Return")
     type_text(start, password)
-    keys(start, "Return", "space")
+    keys(start, "Return", "KP_Enter")
 
 
 def check_pdf(path, texts):
@@ -211,10 +228,18 @@ def check_xls(path, texts):
             raise Failure("%s does not contain %r" % (path, t))
 
 
-def save_as(preview, path):
-    """"Salvar", the file name typed with its extension, Enter."""
+def save_as(preview, path, steps=None):
+    """"Salvar", the file name typed with its extension, Enter. With `steps`,
+    the dialog and its file dialog behind "..." are photographed too."""
     click(preview, SAVE, TOOL_Y)
     dialog = wait_window("^Salvar$")
+    if steps:
+        steps.shot("save-dialog")
+        click(dialog, 366, 22)  # "..."
+        files = wait_window("Salvar como")
+        steps.shot("save-file-dialog")
+        keys(files, "Escape")
+        wait_window("Salvar como", gone=True)
     keys(dialog, "ctrl+a")
     type_text(dialog, path)
     keys(dialog, "Return")
@@ -261,13 +286,14 @@ def balance_preview(steps, work, selection):
     answers(preview, lambda: click(preview, ZOOM_DOWN, TOOL_Y), "zoom down again")
     steps.shot("balance-zoom-80")
 
-    def typed_zoom():
+    def typed_zoom(percent):
         click(preview, ZOOM_BOX, TOOL_Y)
         keys(preview, "ctrl+a")
-        type_text(preview, "50")
+        type_text(preview, percent)
         keys(preview, "Return")
-    answers(preview, typed_zoom, "typed zoom")
-    steps.shot("balance-zoom-50")
+    for percent in ("85", "53", "50"):
+        answers(preview, lambda: typed_zoom(percent), "typed zoom " + percent)
+        steps.shot("balance-zoom-" + percent)
 
     # Find: an outline around the hit, then a box for a text that is nowhere.
     keys(preview, "ctrl+f")
@@ -302,7 +328,7 @@ def balance_preview(steps, work, selection):
     pdf = os.path.join(work, "balancete.pdf")
     xls = os.path.join(work, "balancete.xls")
     rpf = os.path.join(work, "balancete.rpf")
-    save_as(preview, pdf)
+    save_as(preview, pdf, steps)
     check_pdf(pdf, ["Balancete Detalhado por Conta", "Despesas com Pessoal"])
     save_as(preview, xls)
     check_xls(xls, ["Balancete Detalhado por Conta", "Despesas com Pessoal"])
@@ -349,6 +375,21 @@ def paging(steps, start):
     steps.shot("listing-page-2")
     answers(preview, lambda: click(preview, LAST, TOOL_Y), "last page")
     answers(preview, lambda: click(preview, FIRST, TOOL_Y), "first page")
+    # "Várias páginas", then the page number typed: the last two pages and
+    # a grey, crossed box where no page is.
+    def multiple_pages():
+        click(preview, ZOOM_BOX, TOOL_Y)
+        keys(preview, "ctrl+a")
+        type_text(preview, "Várias páginas")
+        keys(preview, "Return")
+    answers(preview, multiple_pages, "multiple pages")
+    def page_22():
+        click(preview, PAGE_NO, TOOL_Y)
+        keys(preview, "ctrl+a")
+        type_text(preview, "22")
+        keys(preview, "Return")
+    answers(preview, page_22, "typed page number")
+    steps.shot("listing-multiple-pages-end")
     # It stays open through the next logout and closes with the program.
     click(selection, MENU_ENCERRAR, 8)
     return wait_window("Acesso Remoto \\(2015-02\\)")
@@ -376,8 +417,7 @@ def failed_preparation(steps, start):
 
 
 def desktop_flow(steps, work):
-    prog = Program(work)
-    try:
+    with running(steps, work) as prog:
         start = wait_window("Acesso Remoto \\(2015-02\\)")
         # The login fields appear once the probe reaches the server.
         time.sleep(2.5)
@@ -398,16 +438,10 @@ def desktop_flow(steps, work):
         if windows("Pré-visualização"):
             raise Failure("a preview outlived the program")
         return rpf
-    except Failure:
-        steps.shot("failure")
-        raise
-    finally:
-        prog.kill()
 
 
 def reopen_flow(steps, work, rpf):
-    prog = Program(work, rpf)
-    try:
+    with running(steps, work, rpf) as prog:
         preview = wait_window(re.escape(os.path.basename(rpf)))
         steps.shot("rpf-reopened")
         click(preview, NEXT, TOOL_Y)
@@ -415,11 +449,6 @@ def reopen_flow(steps, work, rpf):
         code = prog.wait()
         if code != 0:
             raise Failure("the reopened preview ended with %d" % code)
-    except Failure:
-        steps.shot("failure")
-        raise
-    finally:
-        prog.kill()
 
 
 def damaged_flow(steps, work, rpf):
@@ -438,8 +467,7 @@ def damaged_flow(steps, work, rpf):
         if content is not None:
             with open(path, "wb") as f:
                 f.write(content)
-        prog = Program(work, path)
-        try:
+        with running(steps, work, path) as prog:
             box = wait_window("^Acesso Remoto$")
             steps.shot("rpf-" + name.split(".")[0])
             keys(box, "Return")
@@ -448,11 +476,6 @@ def damaged_flow(steps, work, rpf):
                 raise Failure("%s: the program ended with 0" % name)
             if windows(re.escape(name)):
                 raise Failure("%s: a window was left open" % name)
-        except Failure:
-            steps.shot("failure")
-            raise
-        finally:
-            prog.kill()
 
 
 def main():

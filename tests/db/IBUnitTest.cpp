@@ -60,12 +60,23 @@ TEST(IBDate, ConvertsBothWaysKeepingMilliseconds) {
         EXPECT_EQ(t, c.time);
         EXPECT_NEAR(IBDate::FromIsc(c.date, c.time), c.dateTime, 1e-10);
     }
-    // 23:59:59.9996 rounds to the next midnight.
-    std::int32_t d = 0;
-    std::uint32_t t = 0;
-    IBDate::ToIsc(41699.0 + 86399.9996 / 86400.0, d, t);
-    EXPECT_EQ(d, 56718);
-    EXPECT_EQ(t, 0u);
+    // 23:59:59.9996 rounds to the next midnight, the day after the value's
+    // own, whichever side of 30/12/1899 it lies on.
+    const struct {
+        double dateTime;
+        std::int32_t date;
+    } midnights[] = {
+        {41699.0 + 86399.9996 / 86400.0, 56718}, // 02/03/2014
+        {-390.9999999999, 14629},                // 06/12/1898
+    };
+    for (const auto& m : midnights) {
+        SCOPED_TRACE(m.dateTime);
+        std::int32_t d = 0;
+        std::uint32_t t = 1;
+        IBDate::ToIsc(m.dateTime, d, t);
+        EXPECT_EQ(d, m.date);
+        EXPECT_EQ(t, 0u);
+    }
 }
 
 TEST(FbClient, MissingLibraryGivesItsTextWhenAComponentIsCreated) {

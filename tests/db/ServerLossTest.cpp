@@ -4,12 +4,14 @@
 #include "IBError.h"
 #include "IBQuery.h"
 #include "IBSQL.h"
+#include "WaitSupport.h"
 
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -65,10 +67,12 @@ TEST(ServerLoss, NextStatementRaisesTheServersTextAndNothingBreaks) {
         EXPECT_EQ(q.FieldByName(QStringLiteral("NOME")).AsString(),
                   QStringLiteral("Condomínio Edifício São João"));
         sql.SetSQL(QStringLiteral("select count(*) from cond"));
+        QString cause;
         try {
             sql.ExecQuery();
             ADD_FAILURE() << "no error after the server died";
         } catch (const EIBError& e) {
+            cause = e.Message();
             EXPECT_TRUE(
                 e.Message().startsWith(QStringLiteral("Error reading data from the connection")) ||
                 e.Message().startsWith(QStringLiteral("Error writing data to the connection")))
@@ -76,9 +80,31 @@ TEST(ServerLoss, NextStatementRaisesTheServersTextAndNothingBreaks) {
             EXPECT_FALSE(e.Message().endsWith(u'.'));
             EXPECT_NE(e.IBErrorCode(), 0);
         }
-        // Every later operation fails the same way and leaves clean state.
+        // Every later operation fails the same way, with the cause rather
+        // than whatever confused state the library is left in ("Attempt to
+        // reopen an open cursor"), and leaves clean state.
+        const auto later = [](const std::function<void()>& statement) {
+            try {
+                statement();
+            } catch (const EIBError& e) {
+                return e.Message();
+            }
+            return QStringLiteral("(no error)");
+        };
         sql.Close();
-        EXPECT_THROW(sql.ExecQuery(), EIBError);
+        EXPECT_EQ(later([&] { sql.ExecQuery(); }), cause);
+        EXPECT_EQ(later([&] {
+                      q.Close();
+                      q.Open();
+                  }),
+                  cause);
+        TIBSQL other;
+        other.SetDatabase(&s.db);
+        other.SetTransaction(&s.tr);
+        other.SetSQL(QStringLiteral("select nome from cond"));
+        EXPECT_EQ(later([&] { other.ExecQuery(); }), cause);
+        ASSERT_TRUE(s.db.LostReason().has_value());
+        EXPECT_EQ(s.db.LostReason()->Message(), cause);
         q.Close();
         EXPECT_THROW(s.tr.Commit(), EIBError);
         // The library may or may not report the lost connection again when
@@ -107,6 +133,57 @@ TEST(ServerLoss, NextStatementRaisesTheServersTextAndNothingBreaks) {
         sql.SetSQL(QStringLiteral("select count(*) from cond where cond between 1 and 3"));
         sql.ExecQuery();
         EXPECT_EQ(sql.Fields(0).AsInteger(), 3);
+    }
+    EXPECT_TRUE(Fbctl(QStringLiteral("stop")));
+}
+
+// A frozen server (stopped, as SIGSTOP stops it) answers nothing, not even a
+// cancel: the watchdog then closes the connection on our side, and a new
+// connection gives up after the time-out.
+TEST(FrozenServer, EveryWaitEndsAfterTheTimeout) {
+    ASSERT_TRUE(Fbctl(QStringLiteral("start"), QStringLiteral("--fixtures")));
+    const pid_t pid = ServerPid();
+    ASSERT_GT(pid, 0);
+    const waittest::Timeout bound(1);
+    {
+        DbTest::Session holder(kPort);
+        TIBSQL held;
+        waittest::InsertLogRow(holder, held, 9903);
+        DbTest::Session waiter(kPort);
+        TIBSQL sql;
+        std::thread freeze([pid] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            kill(pid, SIGSTOP);
+        });
+        const waittest::Outcome statement =
+            waittest::Attempt([&] { waittest::InsertLogRow(waiter, sql, 9903); });
+        freeze.join();
+        TIBDatabase late;
+        DbTest::Configure(late, kPort);
+        const waittest::Outcome connect = waittest::Attempt([&] { late.SetConnected(true); });
+        kill(pid, SIGCONT);
+
+        EXPECT_TRUE(statement.timeout) << statement.message.toStdString();
+        EXPECT_EQ(statement.message, QStringLiteral("No answer from the database server within "
+                                                    "1 s (executing a statement)"));
+        EXPECT_GE(statement.seconds, 1.0);
+        EXPECT_LT(statement.seconds, 6);
+        EXPECT_TRUE(connect.timeout) << connect.message.toStdString();
+        EXPECT_EQ(connect.message,
+                  QStringLiteral("No answer from the database server within 1 s (connecting)"));
+        EXPECT_LT(connect.seconds, 4);
+        // Thawed, the server goes on serving its other connection.
+        held.Close();
+        held.SetSQL(QStringLiteral("select count(*) from emissoes where cod = 9903"));
+        held.ExecQuery();
+        EXPECT_EQ(held.Fields(0).AsInteger(), 1);
+        EXPECT_NO_THROW(waiter.tr.SetActive(false));
+        try {
+            waiter.db.SetConnected(false);
+        } catch (const EIBError&) {
+            // closed on our side already; the handle is released either way
+        }
+        EXPECT_FALSE(waiter.db.Connected());
     }
     EXPECT_TRUE(Fbctl(QStringLiteral("stop")));
 }

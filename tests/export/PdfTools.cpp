@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace PdfTools {
 
@@ -59,6 +60,34 @@ QString Render(const QString& path, const QString& pngBase, int dpi) {
         }
     }
     return {};
+}
+
+std::vector<Word> Words(const QString& path) {
+    const Result bbox =
+        Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    static const QRegularExpression word(QString::fromLatin1(
+        R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re"));
+    std::vector<Word> words;
+    for (auto it = word.globalMatch(bbox.output); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        words.push_back({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(),
+                         m.captured(3).toDouble(), m.captured(4).toDouble()});
+    }
+    return words;
+}
+
+QStringList FontNames(const QString& path) {
+    // Two header lines, then one font a line, its name first.
+    const QStringList lines =
+        Run(QStringLiteral("pdffonts"), {path}).output.split(QLatin1Char('\n'));
+    QStringList names;
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QString name = lines[i].section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+        if (!name.isEmpty()) {
+            names << name;
+        }
+    }
+    return names;
 }
 
 QString OutputPath(const QString& name) {

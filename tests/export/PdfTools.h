@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace PdfTools {
 
@@ -22,6 +23,17 @@ QString Text(const QString& path, int page = 0);
 // Renders page 1 at the given resolution to <pngBase>-1.png and answers the
 // PNG's path (empty on failure).
 QString Render(const QString& path, const QString& pngBase, int dpi = 72);
+
+// A word pdftotext -bbox finds, with its box in points from the page's top
+// left corner.
+struct Word {
+    QString text;
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+};
+std::vector<Word> Words(const QString& path);
+
+// The font names pdffonts lists, in its order.
+QStringList FontNames(const QString& path);
 
 // A path for a file the test writes, in a directory of the build tree that is
 // kept after the run.

@@ -196,6 +196,26 @@ TEST(RLPDFFilter, TextPlacementByAlignment) {
     EXPECT_TRUE(PdfTools::QpdfClean(out.path));
 }
 
+// A page made in memory may carry font sizes no page file is allowed:
+// 2^30 points once made the measuring size wrap to 0 and be divided by.
+TEST(RLPDFFilter, HugeFontSizesAreWrittenWithoutFailing) {
+    Storage storage;
+    auto page = NewPage();
+    for (const int size : {0x40000000, 0x7FFFFFFF, 2049, -0x40000000}) {
+        page->SetFont(Font("Arial", size));
+        for (const auto alignment :
+             {TRLMetaTextAlignment::mtaRight, TRLMetaTextAlignment::mtaCenter}) {
+            page->TextRect({100, 200, 500, 220}, {100, 200}, QStringLiteral("Total"), alignment,
+                           TRLMetaTextLayout::mtlTop, kClipped);
+        }
+    }
+    storage->AddPage(page);
+    TRLPDFFilter filter;
+    const Written out = Write(filter, storage, QStringLiteral("huge_fonts.pdf"));
+    EXPECT_NE(out.file.find("/F1 1073741824 Tf\r\n"), std::string::npos);
+    EXPECT_TRUE(PdfTools::QpdfClean(out.path));
+}
+
 TEST(RLPDFFilter, EachPageIsDrawnOnItsOwnSize) {
     // A landscape page in a portrait report: its media box and its y axis
     // are its own, so nothing lands off the page.
@@ -278,6 +298,136 @@ TEST(RLPDFFilter, FontsByNameAndStyle) {
     EXPECT_EQ(out.file.find("/Name/F4"), std::string::npos); // "arial" bold is F2 again
     EXPECT_EQ(Count(out.file, "/Type/FontDescriptor"), 2u);
     EXPECT_TRUE(PdfTools::QpdfClean(out.path));
+}
+
+// The lines drawn after a run: thickness, then each end's x and y, in points.
+struct DrawnLine {
+    double width = 0, x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+// The run's Td position and the lines that follow its ET, up to its Q.
+bool RunWithLines(const std::string& file, const std::string& text, double& x, double& y,
+                  std::vector<DrawnLine>& lines) {
+    const std::regex run("([0-9.]+) ([0-9.]+) Td\r\n\\(" + text + "\\) Tj\r\nET\r\n([^Q]*)Q\r\n");
+    std::smatch m;
+    if (!std::regex_search(file, m, run)) {
+        return false;
+    }
+    x = std::stod(m[1]);
+    y = std::stod(m[2]);
+    static const std::regex line("([0-9.]+) w\r\n0 J\r\n\\[\\] 0 d\r\n0 0 0.502 RG\r\n([0-9.]+) "
+                                 "([0-9.]+) m\r\n([0-9.]+) ([0-9.]+) l\r\nS\r\n");
+    const std::string after = m[3];
+    for (auto it = std::sregex_iterator(after.begin(), after.end(), line);
+         it != std::sregex_iterator(); ++it) {
+        lines.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
+                         std::stod((*it)[4]), std::stod((*it)[5])});
+    }
+    return true;
+}
+
+// Whether the rendered page's row y is dark over 95% of [left, right).
+bool DarkRow(const QImage& image, int y, int left, int right) {
+    int dark = 0;
+    for (int x = left; x < right; ++x) {
+        dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+    }
+    return dark * 100 >= 95 * (right - left);
+}
+
+// Underlined and struck-out texts keep their own face, whose name readers
+// know, and get their lines drawn in the text's colour where the font file
+// puts them and as thick as it makes them, as long as readers lay the run
+// out. Liberation Sans puts its underline's top at -67 and makes it 150
+// units of 2048 thick, its strike-out's top at 530 and 102 thick; the bold
+// face its underline at -2 and 215 thick.
+TEST(RLPDFFilter, UnderlineAndStrikeOutAreLinesAlongTheTextsOwnFace) {
+    Storage storage;
+    auto page = NewPage();
+    TRLFont underlined = Font("Arial", 12, fsUnderline);
+    underlined.Color = TRLColor{0, 0, 128};
+    page->SetFont(underlined);
+    page->TextRect({100, 100, 700, 130}, {100, 100},
+                   QStringLiteral("Balancete Detalhado por Conta"), TRLMetaTextAlignment::mtaLeft,
+                   TRLMetaTextLayout::mtlTop, kUnclipped);
+    TRLFont both = Font("Arial", 12, fsBold | fsUnderline | fsStrikeOut);
+    both.Color = underlined.Color;
+    page->SetFont(both);
+    page->TextRect({100, 160, 500, 190}, {100, 160}, QStringLiteral("Mês: 05/2015"),
+                   TRLMetaTextAlignment::mtaRight, TRLMetaTextLayout::mtlTop, kClipped);
+    TRLFont plain = Font("Arial", 12);
+    plain.Color = underlined.Color;
+    page->SetFont(plain);
+    page->TextRect({100, 220, 700, 250}, {100, 220},
+                   QStringLiteral("Balancete Detalhado por Conta"), TRLMetaTextAlignment::mtaLeft,
+                   TRLMetaTextLayout::mtlTop, kUnclipped);
+    storage->AddPage(page);
+    TRLPDFFilter filter;
+    const Written out = Write(filter, storage, QStringLiteral("underline.pdf"));
+    EXPECT_TRUE(PdfTools::QpdfClean(out.path));
+
+    // The plain faces only, the underlined text sharing the plain one's.
+    EXPECT_EQ(PdfTools::FontNames(out.path).join(u'|').toStdString(), "Arial|Arial,Bold");
+    EXPECT_EQ(Count(out.file, "/Type/FontDescriptor"), 2u);
+    EXPECT_EQ(out.file.find("Underline"), std::string::npos);
+    EXPECT_EQ(out.file.find("StrikeOut"), std::string::npos);
+
+    const std::vector<PdfTools::Word> words = PdfTools::Words(out.path);
+    const auto first = [&words](const char* text) {
+        for (const PdfTools::Word& w : words) {
+            if (w.text == QString::fromUtf8(text)) {
+                return w;
+            }
+        }
+        ADD_FAILURE() << "no word " << text;
+        return PdfTools::Word{};
+    };
+    const double em = 12.0 / 2048; // points per font unit at 12 points
+
+    double x = 0, y = 0;
+    std::vector<DrawnLine> lines;
+    ASSERT_TRUE(RunWithLines(out.file, "Balancete Detalhado por Conta", x, y, lines));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(Pdf::Number(lines[0].width), Pdf::Number(150 * em));
+    EXPECT_NEAR(lines[0].y1, y - (67 + 75) * em, 1e-4);
+    EXPECT_EQ(lines[0].y2, lines[0].y1);
+    EXPECT_EQ(lines[0].x1, x);
+    EXPECT_NEAR(lines[0].x2, first("Conta").xMax, 0.01);
+    const DrawnLine underline = lines[0];
+
+    lines.clear();
+    ASSERT_TRUE(RunWithLines(out.file, "M\xEAs: 05/2015", x, y, lines));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(Pdf::Number(lines[0].width), Pdf::Number(215 * em));
+    EXPECT_NEAR(lines[0].y1, y - (2 + 107.5) * em, 1e-4);
+    EXPECT_EQ(Pdf::Number(lines[1].width), Pdf::Number(102 * em));
+    EXPECT_NEAR(lines[1].y1, y + (530 - 51) * em, 1e-4);
+    for (const DrawnLine& l : lines) {
+        EXPECT_EQ(l.x1, x);
+        EXPECT_NEAR(l.x2 - l.x1, first("05/2015").xMax - first("M\u00EAs:").xMin, 0.01);
+    }
+    const DrawnLine strikeOut = lines[1];
+
+    // On the rendered page, at 192 pixels per inch: a row of the line's
+    // colour under the underlined text and none under the plain one at the
+    // same depth; the strike-out crosses the gap between the two words.
+    const QString png =
+        PdfTools::Render(out.path, PdfTools::OutputPath(QStringLiteral("underline")), 192);
+    ASSERT_FALSE(png.isEmpty());
+    const QImage rendered(png);
+    constexpr double kScale = 192.0 / 72.0;
+    const auto px = [](double points) { return static_cast<int>(std::lround(points * kScale)); };
+    // The pixel row that holds the line's middle.
+    const auto row = [](double yPoints) {
+        return static_cast<int>(std::floor((842.25 - yPoints) * kScale));
+    };
+    const int left = px(underline.x1) + 1;
+    const int right = px(underline.x2) - 1;
+    EXPECT_TRUE(DarkRow(rendered, row(underline.y1), left, right));
+    EXPECT_FALSE(DarkRow(rendered, row(underline.y1) + px(90), left, right)); // the plain copy
+    const PdfTools::Word mes = first("M\u00EAs:");
+    const PdfTools::Word date = first("05/2015");
+    EXPECT_TRUE(DarkRow(rendered, row(strikeOut.y1), px(mes.xMax), px(date.xMin)));
 }
 
 TEST(RLPDFFilter, BeginDocResetsTheOptionsButNotTheInformation) {

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 using namespace xlstest;
 
 namespace {
@@ -100,6 +103,64 @@ TEST(XlsFilter, LaterTextOverwritesTheTextItOverlaps) {
     ASSERT_EQ(s.Ranges().size(), 1u);
     EXPECT_EQ(s.Ranges()[0]->Value, "last");
     ExpectRect(s.Ranges()[0].get(), {1, 0, 1, 0});
+}
+
+// The sheet finds the ranges a rectangle meets through an index; what it
+// keeps must be what the plain rule gives: a new rectangle deletes every
+// range sharing a cell with it, an equal one is reused.
+TEST(XlsFilter, OverlapsFollowThePlainRuleOverManyRectangles) {
+    std::mt19937 random(16);
+    auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    struct Kept {
+        int l, t, r, b, id;
+    };
+    TRLXLSWorkbook workbook;
+    TRLXLSWorksheet& sheet = *workbook.NewSheet(QStringLiteral("P"));
+    std::vector<Kept> model;
+    for (int id = 0; id < 3000; ++id) {
+        // Mostly single cells, now and then a block, rarely most of the sheet.
+        const int l = below(40), t = below(60);
+        const int w = below(10) == 0 ? below(12) : below(20) == 0 ? 35 : 0;
+        const int h = below(10) == 0 ? below(12) : below(50) == 0 ? 55 : 0;
+        const Kept k{l, t, l + w, t + h, id};
+        auto same = std::find_if(model.begin(), model.end(), [&k](const Kept& m) {
+            return m.l == k.l && m.t == k.t && m.r == k.r && m.b == k.b;
+        });
+        const bool alone =
+            same != model.end() && std::none_of(model.begin(), model.end(), [&](const Kept& m) {
+                return &m != &*same && m.l <= k.r && k.l <= m.r && m.t <= k.b && k.t <= m.b;
+            });
+        if (alone) {
+            same->id = id;
+        } else {
+            std::erase_if(model, [&k](const Kept& m) {
+                return m.l <= k.r && k.l <= m.r && m.t <= k.b && k.t <= m.b;
+            });
+            model.push_back(k);
+        }
+        sheet.FindRange(k.l, k.t, k.r, k.b)->Value = QString::number(id);
+    }
+    ASSERT_EQ(sheet.Ranges().size(), model.size());
+    for (std::size_t i = 0; i < model.size(); ++i) {
+        const TRLXLSRange& r = *sheet.Ranges()[i];
+        EXPECT_EQ(r.Value, QString::number(model[i].id)) << i;
+        ExpectRect(&r, {model[i].l, model[i].t, model[i].r, model[i].b});
+    }
+}
+
+TEST(XlsFilter, ColumnsBeyondTheSheetsLastGoIntoIt) {
+    TRLXLSFilter f;
+    std::vector<TRLXLSPageText> texts;
+    for (int i = 0; i < 300; ++i) {
+        texts.push_back(Text(i * 20, 0, i * 20 + 20, 20, QString::number(i)));
+    }
+    const auto& s = OnePage(f, texts);
+    EXPECT_EQ(s.Cols().size(), 256u);
+    EXPECT_EQ(s.LastCol, 255);
+    ExpectRect(RangeWith(s, "254"), {254, 0, 254, 0});
+    // The texts from column 255 on share the last cell; the last one stays.
+    EXPECT_EQ(RangeWith(s, "255"), nullptr);
+    ExpectRect(RangeWith(s, "299"), {255, 0, 255, 0});
 }
 
 TEST(XlsFilter, SameRectangleReusesTheRange) {

@@ -9,7 +9,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <thread>
@@ -33,6 +35,11 @@ void Put(const QString& path, const QByteArray& bytes) {
 QStringList Entries(const QString& dir) {
     return QDir(dir).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The system's own text for an error ("No space left on device").
+QString SystemText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 QString MessageOf(const std::function<void()>& action) {
@@ -108,7 +115,7 @@ TEST_F(AtomicFileTest, AFailedWriteKeepsThePreviousFileAndGivesTheSystemsReason)
     });
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(message, QStringLiteral("Cannot write file \"%1\". File too large").arg(path));
+    EXPECT_EQ(message, QStringLiteral("Cannot write file \"%1\". %2").arg(path, SystemText(EFBIG)));
     EXPECT_EQ(Read(path), QByteArray("previous"));
     EXPECT_EQ(Entries(dir.path()), QStringList{QStringLiteral("big.rpf")});
 }
@@ -131,7 +138,7 @@ TEST_F(AtomicFileTest, AFullDiskSaysSo) {
     const QStringList entries = Entries(mountPoint);
     ::umount(QFile::encodeName(mountPoint).constData());
     EXPECT_EQ(message,
-              QStringLiteral("Cannot write file \"%1\". No space left on device").arg(path));
+              QStringLiteral("Cannot write file \"%1\". %2").arg(path, SystemText(ENOSPC)));
     EXPECT_EQ(left, QByteArray("previous"));
     EXPECT_EQ(entries, QStringList{QStringLiteral("full.pdf")});
 }
@@ -193,14 +200,14 @@ TEST_F(AtomicFileTest, RefusesWhatCannotBeReplaced) {
         QString reason;
     };
     std::vector<Case> cases = {
-        {Path(QStringLiteral("folder.pdf")), QStringLiteral("Is a directory")},
-        {Path(QStringLiteral("no/such/x.pdf")), QStringLiteral("No such file or directory")},
+        {Path(QStringLiteral("folder.pdf")), SystemText(EISDIR)},
+        {Path(QStringLiteral("no/such/x.pdf")), SystemText(ENOENT)},
     };
     if (::geteuid() != 0) { // the superuser may write anything
         const QString readOnly = Path(QStringLiteral("read-only.pdf"));
         Put(readOnly, "kept");
         QFile::setPermissions(readOnly, QFile::ReadOwner);
-        cases.push_back({readOnly, QStringLiteral("Permission denied")});
+        cases.push_back({readOnly, SystemText(EACCES)});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.toStdString());

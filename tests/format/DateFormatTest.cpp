@@ -37,7 +37,7 @@ TEST_F(DateFormat, EveryTokenClass) {
         {"DD/MM/YYYY", "07/03/2015"}, // letters match without case
         {"yyy", "2015"},
         {"ddd|dddd", "sáb|sábado"},
-        {"aaa|aaaa|AaAa", "sáb|sábado|sábado"},
+        {"aaa|aaaa", "sáb|sábado"},
         {"mmm|mmmm|mmmmmm", "mar|março|março"},
         {"ddddd", "07/03/2015"},
         {"dddddd", "sábado, 7 de março de 2015"},
@@ -127,6 +127,61 @@ TEST_F(DateFormat, ValuesOutsideTheCalendar) {
     EXPECT_EQ(FormatDateText(QStringLiteral("dd/mm/yyyy hh:nn:ss.zzz ddd"),
                              At(2015, 3, 7) + 0.9999999999),
               QStringLiteral("08/03/2015 00:00:00.000 dom"));
+}
+
+// A run of "a" is one token when its letters share their case: three or
+// four are the short or long day name, any other run is written as it
+// stands. The markers are read before runs.
+TEST_F(DateFormat, DayNameRuns) {
+    struct Row {
+        const char* pattern;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"a|aa", "a|aa"},   {"AAA|AAAA", "sáb|sábado"},
+        {"aaaaa", "aaaaa"}, {"aaaaaa", "aaaaaa"},
+        {"Aaaa", "Asáb"},   {"aaaA", "sábA"},
+        {"aaAA", "aaAA"},   {"aAa", "aAa"},
+        {"AaAa", "AaAa"},   {"aaaa h am/pm", "sábado 2 pm"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(FormatDateText(QString::fromUtf8(row.pattern), value_).toStdString(),
+                  row.expected)
+            << row.pattern;
+    }
+}
+
+// Decoding and formatting give a value the same day: its time rounded to
+// the millisecond, a time that reaches midnight carried into the next day
+// (for values before 1899 too, whose time counts back from their date).
+TEST_F(DateFormat, DecodingAndFormattingAgreeOnTheDayNearMidnight) {
+    struct Row {
+        double value;
+        const char* day;
+        int dayOfWeek;
+    };
+    const Row rows[] = {
+        {59278.999999999, "2062-04-18 ter", 3},
+        {59278.9999999, "2062-04-17 seg", 2}, // 23:59:59.991 stays on its day
+        {59278.5, "2062-04-17 seg", 2},
+        {-390.9999999999, "1898-12-06 ter", 3},
+        {-390.5, "1898-12-05 seg", 2},
+        {-0.9999999999, "1899-12-31 dom", 1},
+        {DateTime::kMaxDays + 0.9999999999, "0000-00-00 ", 0}, // past 31/12/9999
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value);
+        EXPECT_EQ(FormatDateText(QStringLiteral("yyyy-mm-dd ddd"), row.value).toStdString(),
+                  row.day);
+        const DateTime::Date d = DateTime::DecodeDate(row.value);
+        EXPECT_EQ(QStringLiteral("%1-%2-%3")
+                      .arg(d.Year, 4, 10, QLatin1Char('0'))
+                      .arg(d.Month, 2, 10, QLatin1Char('0'))
+                      .arg(d.Day, 2, 10, QLatin1Char('0'))
+                      .toStdString(),
+                  std::string(row.day, 10));
+        EXPECT_EQ(DateTime::DayOfWeek(row.value), row.dayOfWeek);
+    }
 }
 
 class DateParse : public ::testing::Test {

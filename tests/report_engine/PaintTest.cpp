@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 QImage Paint(const TRLGraphicSurface& s, int width, int height) {
@@ -145,6 +148,55 @@ TEST(Paint, TextIsPlacedInItsBoxAndClipped) {
         }
     }
     EXPECT_TRUE(inside);
+}
+
+// The horizontal extent of the dark pixels in a band of rows.
+std::pair<int, int> InkExtent(const QImage& image, int top, int bottom) {
+    int left = image.width();
+    int right = -1;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (Dark(image, x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return {left, right};
+}
+
+// A reduced page keeps each text's width relative to the page, whatever
+// its size: an 8-point text followed by a 9-point one on the same line
+// must not run into it, and its underline still shows.
+TEST(Paint, ReducedTextsKeepTheirWidthRelativeToThePage) {
+    TRLGraphicSurface s;
+    Size(s, 700, 40);
+    TRLFont font;
+    font.Size = 8;
+    font.Style = fsUnderline;
+    s.SetFont(font);
+    s.Brush().Style = TRLMetaBrushStyle::mbsClear;
+    const QString text = QStringLiteral("Balancete Detalhado por Conta - Balancete Detalhado");
+    s.TextRect({0, 0, 700, 40}, {0, 0}, text, TRLMetaTextAlignment::mtaLeft);
+    const int full = InkExtent(Paint(s, 700, 40), 0, 40).second;
+    for (const double zoom : {0.59, 0.53, 0.85}) {
+        SCOPED_TRACE(zoom);
+        const int w = RoundHalfEven(700 * zoom);
+        const int h = RoundHalfEven(40 * zoom);
+        const QImage reduced = Paint(s, w, h);
+        const int right = InkExtent(reduced, 0, h).second;
+        EXPECT_NEAR(right, full * zoom, 3.0);
+        // The underline: one row dark across most of the text.
+        int longest = 0;
+        for (int y = 0; y < h; ++y) {
+            int run = 0;
+            for (int x = 0; x < w; ++x) {
+                run = Dark(reduced, x, y) ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        }
+        EXPECT_GT(longest, right * 3 / 4);
+    }
 }
 
 TEST(Paint, MacrosAreExpandedWhenDrawn) {

@@ -64,10 +64,15 @@ TEST_F(PreviewFixture, PagingStopsAtTheEndsAndStepsByTheVisibleBoxes) {
         (preview.get()->*s.move)();
         EXPECT_EQ(preview->PageIndex(), s.index);
     }
-    // Boxes past the last page are not shown.
+    // Boxes past the last page show grey and crossed, at the page's size.
     preview->GotoPageIndex(9);
     EXPECT_TRUE(preview->Box(0)->isVisible());
-    EXPECT_FALSE(preview->Box(1)->isVisible());
+    EXPECT_TRUE(preview->Box(1)->isVisible());
+    EXPECT_EQ(preview->Box(1)->Page(), nullptr);
+    EXPECT_EQ(preview->Box(1)->size(), preview->Box(0)->size());
+    const QImage missing = preview->Box(1)->grab().toImage();
+    const QPoint centre = missing.rect().center();
+    EXPECT_NE(missing.pixelColor(centre), QColor(Qt::white)); // the cross or the grey
 }
 
 TEST_F(PreviewFixture, ZoomKeepsToItsLowerLimitAndFitsTheView) {
@@ -161,6 +166,7 @@ TEST_F(PreviewFixture, PaintsFrameShadowAndPageAndAGreyCrossForAnUnreadablePage)
 }
 
 TEST_F(PreviewFixture, FindWalksThroughHitsAndReportsAMiss) {
+    preview->SetZoomPercent(250);
     const struct {
         const char* text;
         bool matchCase;
@@ -187,6 +193,15 @@ TEST_F(PreviewFixture, FindWalksThroughHitsAndReportsAMiss) {
             EXPECT_EQ(preview->FoundPage(), c.page);
             EXPECT_EQ(preview->FoundObject(), c.object);
             EXPECT_EQ(preview->PageIndex(), c.page); // the hit's page is shown
+            // ... and scrolled so the hit is in the view, at a zoom where
+            // the page is far taller than the view.
+            const TRect& r = preview->Box(0)->Page()->Objects(c.object)->BoundsRect;
+            const QRect hit =
+                preview->Box(0)
+                    ->ToBox(preview->Box(0)->PageRect(), r.Left, r.Top, r.Right, r.Bottom)
+                    .translated(preview->Box(0)->pos());
+            EXPECT_TRUE(preview->viewport()->rect().contains(hit))
+                << hit.top() << ".." << hit.bottom() << " of " << preview->viewport()->height();
         } else {
             EXPECT_EQ(preview->PageIndex(), pageBefore);
         }

@@ -10,7 +10,9 @@
 #include "IBSQL.h"
 #include "RLEngineServices.h"
 #include "RemotoLanc.h"
+#include "ReportParts.h"
 #include "ReportToolSupport.h"
+#include "TextMetrics.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -155,6 +157,7 @@ TEST_F(BalanceteReport, EachGradePrintsItsOwnShape) {
         QStringLiteral("2.01.01 - Salários e Encargos | Realizado | Compromissado"),
         QStringLiteral("06/05/2015 | Estorno de tarifa | 20,00 -"),
         QStringLiteral("Vale-transporte | 100,00"),
+        QStringLiteral("de maio"),
         QStringLiteral("07/05/2015 | Material de limpeza | 45,00"),
         QStringLiteral("Total de 2.01.01 - Salários e Encargos | 125,00"),
         QStringLiteral("Total de 2.01 - Despesas com Pessoal | 125,00"),
@@ -162,6 +165,7 @@ TEST_F(BalanceteReport, EachGradePrintsItsOwnShape) {
         QStringLiteral("2.02.01 - Elevadores | Realizado | Compromissado"),
         QStringLiteral("08/05/2015 | Manutenção do elevador | 250,00"),
         QStringLiteral("20/05/2015 | Conserto do interfone | 300,00"),
+        QStringLiteral("e do portão"),
         QStringLiteral("Total de 2.02.01 - Elevadores | 250,00 | 300,00"),
         QStringLiteral("Total de 2.02 - Manutenção | 250,00 | 300,00"),
         QStringLiteral("Total de 2 - Despesas | 375,00 | 300,00"),
@@ -174,7 +178,7 @@ TEST_F(BalanceteReport, EachGradePrintsItsOwnShape) {
     const qsizetype elevator =
         grade3Lances.indexOf(QStringLiteral("08/05/2015 | Manutenção do elevador | 250,00"));
     grade3Lances.insert(elevator, QStringLiteral("2.02.01.01 - Contrato de Manutenção"));
-    grade3Lances.insert(elevator + 3, QStringLiteral("Total de 2.02.01.01 - Contrato de "
+    grade3Lances.insert(elevator + 4, QStringLiteral("Total de 2.02.01.01 - Contrato de "
                                                      "Manutenção | 250,00 | 300,00"));
     const QStringList expected[] = {
         {QStringLiteral("Realizado | Compromissado"), QStringLiteral("1 - Receitas | 1.540,50"),
@@ -222,6 +226,57 @@ QStringList TextsOf(const std::vector<PageText>& line) {
         out << t.Text;
     }
     return out;
+}
+
+// The lines a lance's history drew, blank ones kept: the texts at the left
+// edge of its first line, from that line down while each stands one text
+// line of the report's font below the one before. The next lance's memo
+// starts further down, below the band's own margins.
+QStringList MemoLines(const SavedReport& r, const QString& first) {
+    const std::vector<PageText> found = r.All(first);
+    if (found.empty()) {
+        return {};
+    }
+    std::vector<PageText> column;
+    for (const PageText& t : r.On(found[0].Page)) {
+        if (t.Box.Left == found[0].Box.Left && t.Box.Top >= found[0].Box.Top) {
+            column.push_back(t);
+        }
+    }
+    std::sort(column.begin(), column.end(),
+              [](const PageText& a, const PageText& b) { return a.Box.Top < b.Box.Top; });
+    const int lineHeight = TextMetrics::TextHeight(ReportParts::ArialFont(11));
+    QStringList lines{column[0].Text};
+    for (std::size_t i = 1;
+         i < column.size() && column[i].Box.Top - column[i - 1].Box.Top == lineHeight; ++i) {
+        lines << column[i].Text;
+    }
+    return lines;
+}
+
+// Each line break of a history, CR LF, a lone LF or a lone CR, starts one
+// new line, and a break at the end starts none: the receipt template, an
+// entry's history and a payable's history of server/fixtures-balance.sql.
+TEST_F(BalanceteReport, HistoriesBreakOnceAtEachLineBreak) {
+    const struct {
+        int cond;
+        const char* first;
+        QStringList lines;
+    } cases[] = {
+        {60, "Vale-transporte", {"Vale-transporte", "de maio"}},
+        {60, "Conserto do interfone", {"Conserto do interfone", "e do portão"}},
+        {61,
+         "Receb. Apto 101 -  Apto 201 -",
+         {"Receb. Apto 101 -  Apto 201 -", "Apto 101 - 05/2015"}},
+    };
+    int ran = 0;
+    for (const auto& c : cases) {
+        if (c.cond != ran) {
+            Run(c.cond, 3);
+            ran = c.cond;
+        }
+        EXPECT_EQ(MemoLines(pages, QString::fromUtf8(c.first)), c.lines) << c.first;
+    }
 }
 
 // The amounts' own texts and columns: a blank after a positive amount, a
@@ -302,11 +357,12 @@ TEST_F(BalanceteReport, DebtorBalanceAndReceiptOfSeveralUnits) {
     EXPECT_EQ(lines.mid(box, 5), account);
     EXPECT_EQ(lines.value(box + 5), QStringLiteral("Resumo Geral do Condomínio | ") + account[0]);
     // No month placeholder in the template, so the procedure gives no
-    // MESREFCOTA and the listed names lose their month mask; {Cota} uses
-    // the lance's month.
-    EXPECT_TRUE(lines.contains(
-        QStringLiteral("10/05/2015 | Receb. Apto 101 -  Apto 201 - Apto 101 - 05/2015 | 1.000,00")))
-        << lines.join(QLatin1Char('\n')).toStdString();
+    // MESREFCOTA and the listed names lose their month mask; {Cota}, on the
+    // template's second line, uses the lance's month.
+    const qsizetype receipt =
+        lines.indexOf(QStringLiteral("10/05/2015 | Receb. Apto 101 -  Apto 201 - | 1.000,00"));
+    ASSERT_GE(receipt, 0) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(lines.value(receipt + 1), QStringLiteral("Apto 101 - 05/2015"));
 }
 
 // Period mode: the header gives both dates, only the lances of the period

@@ -2,6 +2,7 @@
 // against the test server (condominium 70 of fixtures-balancete-tool.sql):
 // the month or period and the accounts checked as the selection screen
 // checks them, distinct exit codes, the pages saved, the emission logged.
+#include "../export/PdfTools.h"
 #include "../support/CommittedSql.h"
 #include "DMod.h"
 #include "DateTime.h"
@@ -10,6 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,6 +20,59 @@ QStringList Balancete(const QString& output, const QStringList& options) {
     return ReportArgs(70, QStringLiteral("agenda70"), QStringLiteral("balancete"), output) +
            options;
 }
+
+// Page 1 of a PDF rendered at 192 pixels per inch, with its words.
+struct RenderedPage {
+    QImage image;
+    std::vector<PdfTools::Word> words;
+    static constexpr double kScale = 192.0 / 72.0;
+
+    explicit RenderedPage(const QString& pdf)
+        : image(PdfTools::Render(pdf, pdf + QStringLiteral("-page"), 192)),
+          words(PdfTools::Words(pdf)) {}
+
+    // Whether a line runs under the words of the phrase: a pixel row in
+    // their lower half, down to the bottom of their box, dark over 95% of
+    // their width.
+    bool Underlined(const QString& phrase) const {
+        const std::vector<PdfTools::Word> run = Find(phrase);
+        if (run.empty()) {
+            ADD_FAILURE() << "no " << phrase.toStdString() << " on the page";
+            return false;
+        }
+        const int left = static_cast<int>(run.front().xMin * kScale) + 2;
+        const int right = static_cast<int>(run.back().xMax * kScale) - 2;
+        const int top = static_cast<int>((run.front().yMin + run.front().yMax) / 2 * kScale);
+        const int bottom = static_cast<int>(run.front().yMax * kScale) + 1;
+        for (int y = top; y <= bottom && y < image.height(); ++y) {
+            int dark = 0;
+            for (int x = left; x < right; ++x) {
+                dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+            }
+            if (dark * 100 >= 95 * (right - left)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::vector<PdfTools::Word> Find(const QString& phrase) const {
+        const QStringList wanted = phrase.split(QLatin1Char(' '));
+        const auto n = static_cast<std::size_t>(wanted.size());
+        for (std::size_t at = 0; at + n <= words.size(); ++at) {
+            bool match = true;
+            for (std::size_t k = 0; k < n && match; ++k) {
+                match = words[at + k].text == wanted[static_cast<qsizetype>(k)];
+            }
+            if (match) {
+                return {words.begin() + static_cast<std::ptrdiff_t>(at),
+                        words.begin() + static_cast<std::ptrdiff_t>(at + n)};
+            }
+        }
+        return {};
+    }
+};
 
 class BalanceteToolTest : public ::testing::Test {
 protected:
@@ -78,6 +133,13 @@ TEST_F(BalanceteToolTest, ChoicesAreCheckedAsTheSelectionScreenChecksThem) {
         {o({"--accounts", "2.01,,2.02"}), 2, "codes separated by commas"},
         {o({"--accounts", ""}), 2, "codes separated by commas"},
         {o({"--month", ""}), 2, "Mês inválido"},
+        // The server's dates run from 01/01/0001 to 31/12/9999, and it is
+        // asked for the day before the first and the day after the last.
+        {o({"--month", "01/0001"}), 2, "Mês inválido (--month 01/0001: months from 02/0001"},
+        {o({"--month", "12/9999"}), 2, "Mês inválido"},
+        {o({"--from", "01/01/0001", "--to", "31/01/2019"}), 2, "Data inicial é inválida."},
+        {o({"--from", "01/01/2025", "--to", "31/12/9999"}), 2, "Data final é inválida."},
+        {o({"--timeout", "-1"}), 2, "--timeout -1: whole seconds"},
         // Codes of the right shape, but not listed for this chart and type.
         {o({"--accounts", "2.09"}), 2, "2.09 is not in the condominium's chart"},
         {o({"--type", "receitas", "--accounts", "2.01"}), 2,
@@ -86,6 +148,9 @@ TEST_F(BalanceteToolTest, ChoicesAreCheckedAsTheSelectionScreenChecksThem) {
         {o({"--month", "01/2010"}), 6, "Não há lançamentos para o mês (01/2010)"},
         {o({"--from", "01/01/2010", "--to", "31/01/2010"}), 6,
          "Não há lançamentos para o mês (01/01/2010 to 31/01/2010)"},
+        // The first and last days and months the server can be asked for.
+        {o({"--month", "02/0001"}), 6, "Não há lançamentos para o mês (02/0001)"},
+        {o({"--month", "11/9999"}), 6, "Não há lançamentos para o mês (11/9999)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options.join(QLatin1Char(' ')).toStdString());
@@ -150,6 +215,15 @@ TEST_F(BalanceteToolTest, MonthRunWritesThePagesAndLogsTheEmission) {
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << f.name;
         EXPECT_EQ(file.read(f.signature.size()), f.signature) << f.name;
     }
+    // The PDF names only faces readers know, so the underlined header keeps
+    // its own face, and it is drawn with its line; the bold condominium
+    // name under it has none.
+    const QString pdf = Out(QStringLiteral("maio.pdf"));
+    EXPECT_EQ(PdfTools::FontNames(pdf).join(u'|').toStdString(), "Arial,Bold|Arial");
+    const RenderedPage page(pdf);
+    EXPECT_TRUE(page.Underlined(QStringLiteral("Balancete Detalhado por Conta")));
+    EXPECT_TRUE(page.Underlined(QStringLiteral("Mês: 05/2019")));
+    EXPECT_FALSE(page.Underlined(QStringLiteral("Condomínio Relatório Agendado")));
     ClearLog(May2019);
 }
 

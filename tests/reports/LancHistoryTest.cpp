@@ -2,6 +2,7 @@
 // lance's units and properties, and the filled receipt template.
 #include "LancHistory.h"
 #include "DateTime.h"
+#include "ReportParts.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,35 @@ namespace {
 
 using namespace LancHistory;
 using DateTime::EncodeDate;
+
+// A history's lines as its memo gets them: CR LF, LF and CR are one break
+// each, an LF followed by a CR two, and a break at the end opens no line.
+TEST(TextLines, EachLineBreakEndsOneLine) {
+    struct Case {
+        const char* text;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"one", {"one"}},
+        {"one\r\ntwo", {"one", "two"}},
+        {"one\ntwo", {"one", "two"}},
+        {"one\rtwo", {"one", "two"}},
+        {"one\r\n\r\ntwo", {"one", "", "two"}},
+        {"one\n\rtwo", {"one", "", "two"}},
+        {"one\r\n", {"one"}},
+        {"one\n\n", {"one", ""}},
+        {"\r\n", {""}},
+        {"\none", {"", "one"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReportParts::TextLines(QString::fromLatin1(c.text)).join(u'|').toStdString(),
+                  c.lines.join(u'|').toStdString())
+            << c.text;
+        EXPECT_EQ(ReportParts::TextLines(QString::fromLatin1(c.text)).size(), c.lines.size())
+            << c.text;
+    }
+}
 
 TEST(LancHistoryCota, FirstMaskFoundIsFilledLongMonthMaskFirst) {
     const double march = EncodeDate(2014, 3, 1);

@@ -194,8 +194,9 @@ TEST_F(ListingsTest, PayablesGroupByDueDateWithDayAndGrandTotals) {
     }
 }
 
-// A description of three lines makes its row two lines taller than the
-// rows of one line; those all keep one and the same height.
+// A description of four lines, broken by an LF, a CR LF and a CR, makes
+// its row three lines taller than the rows of one line; those all keep one
+// and the same height.
 TEST_F(ListingsTest, PayableWithSeveralLinesGrowsItsRowOnly) {
     const SavedReport r = Listing(40, QStringLiteral("Inad40"), QStringLiteral("compromissados"));
     const auto top = [&](const char* text) {
@@ -207,6 +208,7 @@ TEST_F(ListingsTest, PayableWithSeveralLinesGrowsItsRowOnly) {
     const int line = top("peças e mão de obra") - first;
     EXPECT_GT(line, 0);
     EXPECT_EQ(top("contrato anual") - top("peças e mão de obra"), line);
+    EXPECT_EQ(top("pago em março") - top("contrato anual"), line);
 
     // Where each band of the page starts: detail texts stand 3 px below
     // their band's top, the day total's label 4 px.
@@ -230,7 +232,7 @@ TEST_F(ListingsTest, PayableWithSeveralLinesGrowsItsRowOnly) {
     EXPECT_GT(oneLine, 0);
     EXPECT_EQ(heightOf(top("Conserto do portão") - 3), oneLine);
     EXPECT_EQ(heightOf(top("Conta de água") - 3), oneLine);
-    EXPECT_EQ(heightOf(first - 3), oneLine + 2 * line);
+    EXPECT_EQ(heightOf(first - 3), oneLine + 3 * line);
 }
 
 TEST_F(ListingsTest, NoUnpaidPayableGivesOnePageWithAnEmptyGrandTotal) {

@@ -1,18 +1,26 @@
 // The report tool's contract with whoever schedules it: the login as the
 // start screen checks it, distinct exit codes for each failure, and the
 // output format chosen by the file's extension as the save dialog chooses.
+#include "PdfTools.h"
 #include "ReportToolSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTcpServer>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <sys/mount.h>
+#include <vector>
 
 namespace {
 
 class ReportToolTest : public ::testing::Test {
 protected:
     QString Out(const QString& name) const { return dir.filePath(name); }
+    QString Out(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
     // A directory whose name looks like an output file.
     QString Folder() const {
         QDir(dir.path()).mkdir(QStringLiteral("folder.pdf"));
@@ -101,6 +109,18 @@ TEST_F(ReportToolTest, EachFailureHasItsOwnExitCode) {
          2,
          "missing --output"},
         {"unknown option", {QStringLiteral("--colour")}, {}, 2, "unknown option --colour"},
+        {"output without a file name",
+         ReportArgs(40, QStringLiteral("Inad40"), QStringLiteral("inadimplencia"),
+                    dir.path() + QStringLiteral("/")),
+         {},
+         2,
+         "no file name"},
+        {"output naming a folder by its dot",
+         ReportArgs(40, QStringLiteral("Inad40"), QStringLiteral("inadimplencia"),
+                    dir.path() + QStringLiteral("/.")),
+         {},
+         2,
+         "no file name"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -111,13 +131,128 @@ TEST_F(ReportToolTest, EachFailureHasItsOwnExitCode) {
     EXPECT_FALSE(QFileInfo::exists(good));
 }
 
+// A name that is not text in the system's encoding (UTF-8 here) would be
+// written with replacement characters in its place: it is refused.
+TEST_F(ReportToolTest, AnOutputNameThatIsNotTextIsRefused) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LANG"), QStringLiteral("pt_BR.UTF-8"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("OUT_DIR"), dir.path());
+    p.setProcessEnvironment(env);
+    // The shell hands the tool the byte 0xFF, which no UTF-8 text holds.
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"),
+                                        QStringLiteral("exec \"$0\" --cond 40 --password Inad40 "
+                                                       "--report inadimplencia --quiet --output "
+                                                       "\"$OUT_DIR/$(printf 'rel\\377.pdf')\""),
+                                        QStringLiteral(QUORVA_REPORT_TOOL)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 2) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("is not valid text in the system's encoding (UTF-8)")))
+        << err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A server that takes the connection and never answers is given up after
+// --timeout, with a message that says what was waited for.
+TEST_F(ReportToolTest, AServerThatNeverAnswersIsGivenUpAfterTheTimeout) {
+    // Port 3051 of a loopback address no server of ours uses.
+    QTcpServer silent;
+    QString host;
+    for (int i = 1; i < 50 && host.isEmpty(); ++i) {
+        const QString candidate = QStringLiteral("127.77.0.%1").arg(i);
+        if (silent.listen(QHostAddress(candidate), 3051)) {
+            host = candidate;
+        }
+    }
+    ASSERT_FALSE(host.isEmpty()) << "no free loopback address";
+    QElapsedTimer clock;
+    clock.start();
+    const ToolRun run = RunTool(
+        ReportArgs(40, QStringLiteral("Inad40"), QStringLiteral("inadimplencia"), Out("x.pdf")) +
+            QStringList{QStringLiteral("--timeout"), QStringLiteral("1")},
+        {QStringLiteral("QUORVA_DB_HOST=") + host});
+    EXPECT_EQ(run.ExitCode, 4) << run.Err.toStdString();
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_TRUE(run.Err.contains(
+        QStringLiteral("No answer from the database server within 1 s (connecting)")))
+        << run.Err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Out("x.pdf")));
+}
+
+// Runs writing the same file at the same time leave one complete file.
+TEST_F(ReportToolTest, ConcurrentRunsToOneFileLeaveOneCompleteFile) {
+    const QString output = Out("shared.pdf");
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < 6; ++i) {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LANG"), QStringLiteral("pt_BR.UTF-8"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p->setProcessEnvironment(env);
+        p->start(QStringLiteral(QUORVA_REPORT_TOOL),
+                 ReportArgs(40, QStringLiteral("Inad40"), QStringLiteral("inadimplencia"), output));
+        runs.push_back(std::move(p));
+    }
+    for (const auto& p : runs) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    }
+    EXPECT_TRUE(PdfTools::QpdfClean(output));
+    EXPECT_TRUE(PdfTools::Text(output).contains(QStringLiteral("Relação de Inadimplentes")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("shared.pdf")});
+}
+
+// A full disk: the previous report stays (also behind a link), nothing else
+// is left, and the message is the system's own. Needs the right to mount a
+// small file system.
+TEST_F(ReportToolTest, AFullDiskKeepsThePreviousReport) {
+    const QString small = Out("small");
+    ASSERT_TRUE(QDir().mkpath(small));
+    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=32k") != 0) {
+        GTEST_SKIP() << "cannot mount a small file system here";
+    }
+    struct Unmount {
+        QString path;
+        ~Unmount() { ::umount(QFile::encodeName(path).constData()); }
+    } unmount{small};
+    const QString previous = small + QStringLiteral("/inadimplentes.pdf");
+    {
+        QFile f(previous);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the previous report");
+    }
+    const QString link = Out("ultimo.pdf");
+    ASSERT_TRUE(QFile::link(previous, link));
+    for (const QString& output : {previous, link}) {
+        SCOPED_TRACE(output.toStdString());
+        const ToolRun run = RunTool(
+            ReportArgs(40, QStringLiteral("Inad40"), QStringLiteral("inadimplencia"), output),
+            {QStringLiteral("LC_ALL=C.UTF-8")});
+        EXPECT_EQ(run.ExitCode, 5) << run.Err.toStdString();
+        EXPECT_TRUE(run.Err.contains(QStringLiteral("No space left on device")))
+            << run.Err.toStdString();
+        QFile f(previous);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), QByteArray("the previous report"));
+        EXPECT_EQ(QDir(small).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("inadimplentes.pdf")});
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+    }
+}
+
 TEST_F(ReportToolTest, HelpExplainsOptionsReportsFormatsAndExitCodes) {
     const ToolRun run = RunTool({QStringLiteral("--help")});
     EXPECT_EQ(run.ExitCode, 0);
-    for (const char* part :
-         {"--cond", "--password", "QUORVA_PASSWORD", "balancete", "inadimplencia", "compromissados",
-          ".pdf", ".xls", ".rpf", "--month", "--from", "--to", "--type", "--grade", "--accounts",
-          "QUORVA_DB_HOST", "Exit codes", "Example"}) {
+    for (const char* part : {"--cond",        "--password",     "QUORVA_PASSWORD",
+                             "balancete",     "inadimplencia",  "compromissados",
+                             ".pdf",          ".xls",           ".rpf",
+                             "--month",       "--from",         "--to",
+                             "--type",        "--grade",        "--accounts",
+                             "--timeout",     "QUORVA_DB_HOST", "Exit codes",
+                             "130, 143, 129", "SIGTERM",        "Example"}) {
         EXPECT_TRUE(run.Out.contains(QString::fromLatin1(part))) << part;
     }
 }
