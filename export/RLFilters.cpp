@@ -271,8 +271,10 @@ void TRLCustomFilter::Run() {
         if (ShowProgress) {
             const bool foreground = OnGuiThread();
             CallOnGui([this, &progress, foreground] {
-                progress = RLEngineServices::CreateProgress(
-                    {ProgressTitle(), 1, [this] { Cancel(); }, foreground});
+                progress = RLEngineServices::CreateProgress({.Title = ProgressTitle(),
+                                                             .Bars = 1,
+                                                             .OnCancel = [this] { Cancel(); },
+                                                             .Modal = foreground});
             });
         }
         if (progress) {

@@ -127,8 +127,12 @@ bool TRLReportGenerator::Run() {
     r_.generationTime_ = DateTime::Now();
     std::unique_ptr<TRLProgress> progress;
     if (r_.ShowProgress()) {
-        progress = RLEngineServices::CreateProgress(
-            {Messages().PrepareProgress, 1, [report = &r_] { report->Cancel(); }, true});
+        progress =
+            RLEngineServices::CreateProgress({.Title = Messages().PrepareProgress,
+                                              .Bars = 1,
+                                              .OnCancel = [report = &r_] { report->Cancel(); },
+                                              .Modal = true,
+                                              .ReadsData = true});
     }
     r_.progress_ = progress.get();
     bool result = false;
