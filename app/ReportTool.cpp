@@ -17,10 +17,12 @@
 #include "RLEngineServices.h"
 #include "RLFilters.h"
 #include "RLMetaFile.h"
+#include "RLPNGFilter.h"
 #include "RegionalSettings.h"
 #include "RemotoCap.h"
 #include "RemotoInad.h"
 #include "RemotoPesq.h" // the selection screen's messages
+#include "ReportOutput.h"
 #include "StopSignals.h"
 #include "Win1252.h"
 
@@ -54,11 +56,13 @@ enum ExitCode {
 
 const char* const HelpText =
     R"(Usage: quorva-report --cond NUMBER --password TEXT --report NAME --output FILE
-                     [balance report options]
+                     [balance report options] [output options]
+       quorva-report --input FILE.rpf --output FILE [output options]
 
 Writes one report of a condominium to a file, with no window: the same
 report the desktop program shows in its preview, saved as its "Salvar"
-button saves it.
+button saves it. With --input, converts a page file saved earlier (by the
+preview or by this tool) instead, without a login or a database.
 
   --cond NUMBER      the condominium's number, as typed on the login screen
   --password TEXT    its password (letter case does not matter; blanks do).
@@ -72,9 +76,14 @@ button saves it.
                                      ("Relação de Inadimplentes")
                      compromissados  committed, unpaid payables by due date
                                      ("Compromissados")
+  --input FILE       a saved page file (.rpf) to convert; no --cond,
+                     --password, --report or balance report options then
   --output FILE      where to write; the extension picks the format:
                        .pdf  PDF document
                        .xls  spreadsheet
+                       .png  page images: NAME.png writes NAME-1.png,
+                             NAME-2.png, ... one per page, numbered by
+                             their page in the report
                        .rpf  the report engine's own page file (reopened by
                              the desktop program's preview)
                      any other extension also writes the page file, under
@@ -83,6 +92,8 @@ button saves it.
                      written beside the target under a temporary name and
                      then takes the target's name, so a run that fails or is
                      stopped leaves a previous file of that name as it was.
+                     Page images are each written so; a run that fails or
+                     is stopped removes the images it wrote.
                      A symbolic link stays a link: the file it points at is
                      the one replaced.
   --timeout SECONDS  how long to wait for the database server to take the
@@ -91,6 +102,20 @@ button saves it.
                      run with exit code 4 and says what it waited for.
   --quiet            no progress line
   --help             this text
+
+Output options:
+  --pages RANGE      only these pages: 3, 2-5, or 4- (page 4 to the last).
+                     A range reaching past the last page stops there; a
+                     range with no page of the report is refused (exit 2).
+  --dpi N            pixels per inch of page images (.png only), 24 to 600;
+                     default 96, the page's own pixels. 150 or 300 for
+                     printing. White background, antialiased text.
+  --xls-numbers      spreadsheets (.xls only): amounts become numbers that
+                     can be summed, negative ones too ("20,00 -" is -20),
+                     and the amounts of one report column share one
+                     spreadsheet column. Texts are read with the decimal
+                     separator of the regional settings (LANG), which must
+                     be those the report was made with.
 
 Balance report options (what the selection screen asks for; only with
 --report balancete):
@@ -126,6 +151,7 @@ Amounts and dates follow the regional settings of the environment
 Exit codes:
   0  the report was written
   1  the report could not be generated (the reason is printed)
+     (with --input: the file cannot be read or is no page file)
   2  wrong usage (missing or unknown option, invalid date, unknown account,
      an output name without a file name or not valid in the system's
      encoding)
@@ -148,6 +174,8 @@ Examples:
       --output inadimplentes.pdf
   QUORVA_PASSWORD=ipe101 quorva-report --cond 101 --report balancete \
       --month 03/2014 --type despesas --grade 2 --output balancete.pdf
+  quorva-report --input balancete.rpf --pages 2-3 --dpi 150 --output pagina.png
+  quorva-report --input inadimplentes.rpf --xls-numbers --output inadimplentes.xls
 )";
 
 // Messages made for a message box break their lines with CR LF or a bare
@@ -232,6 +260,12 @@ struct Options {
     QString Grade;
     QString Accounts;
     BalanceteOptions Balancete;
+    // Conversion of a saved page file, and the output options as typed.
+    QString Input;
+    QString Pages;
+    QString Dpi;
+    bool XlsNumbers = false;
+    TOutputChoice Choice;
 };
 
 bool IsBalancete(const Options& o) {
@@ -245,7 +279,8 @@ bool ReadOptions(const QStringList& args, Options& o) {
         {"--cond", &o.Cond},       {"--report", &o.Report}, {"--output", &o.Output},
         {"--month", &o.Month},     {"--from", &o.From},     {"--to", &o.To},
         {"--type", &o.Type},       {"--grade", &o.Grade},   {"--accounts", &o.Accounts},
-        {"--timeout", &o.Timeout},
+        {"--timeout", &o.Timeout}, {"--input", &o.Input},   {"--pages", &o.Pages},
+        {"--dpi", &o.Dpi},
     };
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
@@ -271,10 +306,22 @@ bool ReadOptions(const QStringList& args, Options& o) {
             o.Help = true;
         } else if (a == QLatin1String("--quiet")) {
             o.Quiet = true;
+        } else if (a == QLatin1String("--xls-numbers")) {
+            o.XlsNumbers = true;
         } else {
             PrintErr(QStringLiteral("unknown option %1 (see --help)").arg(a));
             return false;
         }
+    }
+    return true;
+}
+
+// "out/" or "out/." name a folder, not a file in it.
+bool HasFileName(const Options& o) {
+    const QString name = QFileInfo(o.Output).fileName();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
+        PrintErr(QStringLiteral("--output %1: no file name (see --help)").arg(o.Output));
+        return false;
     }
     return true;
 }
@@ -297,10 +344,7 @@ bool CheckRequired(const Options& o) {
         PrintErr(QStringLiteral("missing %1 (see --help)").arg(missing.join(QStringLiteral(", "))));
         return false;
     }
-    // "out/" or "out/." name a folder, not a file in it.
-    const QString name = QFileInfo(o.Output).fileName();
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
-        PrintErr(QStringLiteral("--output %1: no file name (see --help)").arg(o.Output));
+    if (!HasFileName(o)) {
         return false;
     }
     const QStringList reports{QStringLiteral("balancete"), QStringLiteral("inadimplencia"),
@@ -434,6 +478,59 @@ bool CheckTimeout(Options& o) {
     return true;
 }
 
+// --input converts what is in the file: there is nothing to log in to.
+bool CheckConversion(const Options& o) {
+    const bool report = !o.Cond.isNull() || o.Password || !o.Report.isNull() || !o.Month.isNull() ||
+                        !o.From.isNull() || !o.To.isNull() || !o.Type.isNull() ||
+                        !o.Grade.isNull() || !o.Accounts.isNull();
+    if (report) {
+        PrintErr(QStringLiteral("--input converts a saved page file: --cond, --password, "
+                                "--report and the balance report options do not go with it"));
+        return false;
+    }
+    if (o.Input.isEmpty() || o.Output.isEmpty()) {
+        PrintErr(QStringLiteral("missing %1 (see --help)")
+                     .arg(o.Input.isEmpty() ? QStringLiteral("--input file")
+                                            : QStringLiteral("--output")));
+        return false;
+    }
+    return HasFileName(o);
+}
+
+bool CheckOutputChoice(Options& o) {
+    const QString suffix = QFileInfo(o.Output).suffix().toLower();
+    if (!o.Pages.isNull()) {
+        o.Choice.Pages = ParsePageRange(o.Pages);
+        if (!o.Choice.Pages) {
+            PrintErr(QStringLiteral("--pages \"%1\": a page or a range of pages, e.g. 3, 2-5 or "
+                                    "4- (see --help)")
+                         .arg(o.Pages));
+            return false;
+        }
+    }
+    if (!o.Dpi.isNull()) {
+        bool number = false;
+        o.Choice.Dpi = o.Dpi.toInt(&number);
+        if (suffix != QLatin1String("png")) {
+            PrintErr(QStringLiteral("--dpi is an option of page images (--output NAME.png)"));
+            return false;
+        }
+        if (!number || o.Choice.Dpi < TRLPNGFilter::MinDpi || o.Choice.Dpi > TRLPNGFilter::MaxDpi) {
+            PrintErr(QStringLiteral("--dpi %1: a whole number from %2 to %3")
+                         .arg(o.Dpi)
+                         .arg(TRLPNGFilter::MinDpi)
+                         .arg(TRLPNGFilter::MaxDpi));
+            return false;
+        }
+    }
+    o.Choice.XlsNumbers = o.XlsNumbers;
+    if (o.XlsNumbers && suffix != QLatin1String("xls")) {
+        PrintErr(QStringLiteral("--xls-numbers is an option of spreadsheets (--output NAME.xls)"));
+        return false;
+    }
+    return true;
+}
+
 // Nullopt (with the reason printed) when the arguments do not make sense.
 std::optional<Options> ParseArguments(const QStringList& args) {
     Options o;
@@ -443,10 +540,14 @@ std::optional<Options> ParseArguments(const QStringList& args) {
     if (o.Help) {
         return o;
     }
+    if (!o.Input.isNull()) {
+        return CheckConversion(o) && CheckOutputChoice(o) ? std::optional(o) : std::nullopt;
+    }
     if (!o.Password && qEnvironmentVariableIsSet("QUORVA_PASSWORD")) {
         o.Password = qEnvironmentVariable("QUORVA_PASSWORD");
     }
-    if (!CheckRequired(o) || !CheckTimeout(o) || !CheckBalanceteOptions(o)) {
+    if (!CheckRequired(o) || !CheckTimeout(o) || !CheckBalanceteOptions(o) ||
+        !CheckOutputChoice(o)) {
         return std::nullopt;
     }
     return o;
@@ -640,20 +741,50 @@ int PrepareBalancete(const BalanceteOptions& b, TBalanceteInputs& in) {
     return ExitOk;
 }
 
-// Writes the pages as the save dialog would for this file name.
-void SavePages(TRLGraphicStorage& pages, const QString& fileName) {
-    if (TRLCustomSaveFilter* filter = SaveFilterByFileName(fileName)) {
-        filter->FileName = fileName;
-        filter->FilterPages(&pages, 1, false, -1);
-    } else {
-        pages.SaveToFile(fileName);
-    }
-}
-
 // The exit code of a run a signal stopped; 0 while none did.
 int StopCode() {
     const int signal = StopSignals::Received();
     return signal != 0 ? StopSignals::ExitCode(signal) : 0;
+}
+
+// Writes the pages as the save dialog would for this file name, and says
+// what became of them: ExitOk, or why nothing was written.
+int SavePages(TRLGraphicStorage& pages, const QString& output, const Options& o) {
+    TOutputResult written;
+    try {
+        written = WriteOutput(pages, output, o.Choice);
+    } catch (const EAbort&) {
+        return StopCode() ? StopCode() : ExitOutputUnwritable;
+    }
+    switch (written.Result) {
+    case TOutputResult::OutsideDocument:
+        PrintErr(written.Message);
+        return ExitUsage;
+    case TOutputResult::Unwritable:
+        PrintErr(written.Message);
+        return StopCode() ? StopCode() : ExitOutputUnwritable;
+    case TOutputResult::Written:
+        break;
+    }
+    if (!o.Quiet) {
+        std::fprintf(stdout, "%s\n", written.Message.toLocal8Bit().constData());
+    }
+    return ExitOk;
+}
+
+// --input: the pages of a saved file, written again in the format asked for.
+int Convert(const Options& o) {
+    TLoadedPages pages;
+    try {
+        pages = LoadPageFile(o.Input);
+    } catch (const std::exception& e) {
+        PrintErr(QStringLiteral("%1: %2").arg(o.Input, QString::fromUtf8(e.what())));
+        return ExitReportFailed;
+    }
+    if (const int stop = StopCode()) {
+        return stop;
+    }
+    return SavePages(*pages, OutputName(o.Output), o);
 }
 
 // Messages of a failed run, each said once: the engine's message already
@@ -695,9 +826,12 @@ int FailedWith(Failures& failures, int otherwise) {
 }
 
 int Run(const Options& o) {
+    if (!o.Input.isNull()) {
+        return Convert(o);
+    }
     const QString output = OutputName(o.Output);
     QString why;
-    if (!CanWrite(output, why)) {
+    if (!CanWrite(FirstOutputFile(output), why)) {
         PrintErr(QStringLiteral("cannot write %1: %2").arg(output, why));
         return ExitOutputUnwritable;
     }
@@ -783,18 +917,8 @@ int Run(const Options& o) {
         }
         return FailedWith(failures, ExitReportFailed);
     }
-    try {
-        SavePages(*prepared, output);
-    } catch (const EAbort&) {
-        return FailedWith(failures, ExitOutputUnwritable);
-    } catch (const std::exception& e) {
-        PrintErr(QStringLiteral("cannot write %1: %2").arg(output, MessageOf(e)));
-        return StopCode() ? StopCode() : ExitOutputUnwritable;
-    }
-    if (!o.Quiet) {
-        std::fprintf(stdout, "%d %s written to %s\n", prepared->PageCount(),
-                     prepared->PageCount() == 1 ? "page" : "pages",
-                     output.toLocal8Bit().constData());
+    if (const int saved = SavePages(*prepared, output, o); saved != ExitOk) {
+        return saved;
     }
     // The pages are kept; the failure after them is still a failure.
     if (!afterPages.isEmpty()) {

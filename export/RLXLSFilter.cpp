@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace XLS {
 
@@ -65,41 +66,109 @@ bool IsPlainNumber(const QString& t) {
 
 } // namespace
 
-void SetCellValue(TRLXLSRange& range, const QString& text, bool findNumbers,
-                  QChar decimalSeparator) {
-    QString value = text;
-    if (value.contains(u'\r')) {
-        value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    }
-    range.Value = value;
-    range.ValueKind = vkText;
-    if (!findNumbers) {
-        return;
-    }
-    QString t = value;
-    t.replace(u'\n', u' ');
-    t = t.trimmed();
+namespace {
+
+// The number a text holds: thousands separators dropped, the decimal
+// separator read as a point, the whole text consumed.
+std::optional<double> ReadNumber(QString t, QChar decimalSeparator) {
     const QChar thousands = decimalSeparator == u'.' ? u',' : u'.';
     t.remove(thousands);
     t.replace(decimalSeparator, u'.');
     if (t.isEmpty() || !IsPlainNumber(t)) {
-        return;
+        return std::nullopt;
     }
     const QByteArray ascii = t.toLatin1();
     const char* first = ascii.constData() + (ascii.startsWith('+') ? 1 : 0);
     double number = 0;
     const auto [end, ec] = std::from_chars(first, ascii.constData() + ascii.size(), number);
     if (ec != std::errc() || end != ascii.constData() + ascii.size() || !std::isfinite(number)) {
-        return;
+        return std::nullopt;
+    }
+    return number;
+}
+
+// "20,00 -" or "1.234,56-": the amount without its sign, which it may carry
+// only at its end.
+std::optional<double> ReadTrailingMinus(const QString& t, QChar decimalSeparator) {
+    if (!t.endsWith(u'-')) {
+        return std::nullopt;
+    }
+    const QString amount = t.chopped(1).trimmed();
+    if (amount.startsWith(u'-') || amount.startsWith(u'+')) {
+        return std::nullopt;
+    }
+    const std::optional<double> number = ReadNumber(amount, decimalSeparator);
+    if (!number) {
+        return std::nullopt;
+    }
+    return *number == 0 ? 0.0 : -*number;
+}
+
+// Thousands separators only between groups of three digits of the whole
+// part: "1.234.567,8" and "12.345 -" yes, "50.00", "1.2345" or "1234.567" no.
+bool ThousandsInGroups(QString t, QChar decimalSeparator) {
+    const QChar thousands = decimalSeparator == u'.' ? u',' : u'.';
+    if (!t.contains(thousands)) {
+        return true;
+    }
+    if (t.endsWith(u'-')) {
+        t = t.chopped(1).trimmed();
+    }
+    const qsizetype decimal = t.indexOf(decimalSeparator);
+    if (decimal >= 0 && t.indexOf(thousands, decimal) >= 0) {
+        return false;
+    }
+    const QStringList groups = (decimal < 0 ? t : t.left(decimal)).split(thousands);
+    const QString& first = groups.front();
+    const qsizetype lead = first.size() - (first.startsWith(u'-') || first.startsWith(u'+'));
+    if (lead < 1 || lead > 3) {
+        return false;
+    }
+    return std::all_of(groups.begin() + 1, groups.end(),
+                       [](const QString& g) { return g.size() == 3; });
+}
+
+} // namespace
+
+TCellValue CellValue(const QString& text, TRLXLSFilterOptions options, QChar decimalSeparator) {
+    TCellValue cell;
+    cell.Value = text;
+    if (cell.Value.contains(u'\r')) {
+        cell.Value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    }
+    if (!options.testFlag(foFindValueCells)) {
+        return cell;
+    }
+    QString t = cell.Value;
+    t.replace(u'\n', u' ');
+    t = t.trimmed();
+    if (options.testFlag(foGroupedThousands) && !ThousandsInGroups(t, decimalSeparator)) {
+        return cell;
+    }
+    std::optional<double> number = ReadNumber(t, decimalSeparator);
+    if (!number && options.testFlag(foTrailingMinus)) {
+        number = ReadTrailingMinus(t, decimalSeparator);
+    }
+    if (!number) {
+        return cell;
     }
     // Printed with 15 significant digits, as the file will store it.
     char buffer[32];
     const auto printed =
-        std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::general, 15);
-    QString shown = QString::fromLatin1(buffer, printed.ptr - buffer);
-    shown.replace(u'.', decimalSeparator);
-    range.Value = shown;
-    range.ValueKind = vkNumber;
+        std::to_chars(buffer, buffer + sizeof buffer, *number, std::chars_format::general, 15);
+    cell.Value = QString::fromLatin1(buffer, printed.ptr - buffer);
+    cell.Value.replace(u'.', decimalSeparator);
+    cell.Kind = vkNumber;
+    return cell;
+}
+
+void SetCellValue(TRLXLSRange& range, const QString& text, bool findNumbers,
+                  QChar decimalSeparator) {
+    TCellValue cell =
+        CellValue(text, findNumbers ? TRLXLSFilterOptions(foFindValueCells) : TRLXLSFilterOptions(),
+                  decimalSeparator);
+    range.Value = std::move(cell.Value);
+    range.ValueKind = cell.Kind;
 }
 
 TRLXLSPage PageTexts(const TRLGraphicSurface& page) {
@@ -291,13 +360,19 @@ void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
     for (std::size_t k = 0; k < rows.size(); ++k) {
         sheet->FindRow(static_cast<int>(k), true)->Height = rows[k].Size;
     }
-    const bool findNumbers = Options.testFlag(foFindValueCells);
+    const bool numbersLast = Options.testFlag(foRightAlignedNumbersInLastColumn);
     for (const TRLXLSPageText* t : texts) {
-        const auto [left, right] = CellSpan(cols, XLS::ColumnUnits(t->Left),
-                                            XLS::ColumnUnits(t->Right), ThinColumn, MostColumns);
+        auto [left, right] = CellSpan(cols, XLS::ColumnUnits(t->Left), XLS::ColumnUnits(t->Right),
+                                      ThinColumn, MostColumns);
         const auto [top, bottom] = CellSpan(rows, t->Top, t->Bottom, ThinRow, MostRows);
+        XLS::TCellValue cell = XLS::CellValue(t->Text, Options, decimal_);
+        if (numbersLast && cell.Kind == vkNumber &&
+            t->Alignment == static_cast<std::uint8_t>(TRLMetaTextAlignment::mtaRight)) {
+            left = right;
+        }
         TRLXLSRange* range = sheet->FindRange(left, top, right, bottom);
-        XLS::SetCellValue(*range, t->Text, findNumbers, decimal_);
+        range->Value = std::move(cell.Value);
+        range->ValueKind = cell.Kind;
         range->Font = t->Font;
         range->HorizontalAlignment = HorizontalAlignment(t->Alignment);
         range->VerticalAlignment = VerticalAlignment(t->Layout);

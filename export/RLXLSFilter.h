@@ -27,7 +27,28 @@ struct TRLXLSPage {
     std::vector<TRLXLSPageText> Texts;
 };
 
-enum TRLXLSFilterOption { foFindValueCells = 1 };
+// foFindValueCells: texts that read as numbers become number cells.
+// The others are the report tool's additions for spreadsheets whose
+// amounts are to be summed; the program itself never sets them:
+// foTrailingMinus: with foFindValueCells, the reports' own negative form
+//   with the minus at the end ("20,00 -", "1.234,56-") reads as negative.
+// foGroupedThousands: with foFindValueCells, a text with thousands
+//   separators is a number only when they stand between groups of three
+//   digits before the decimal separator. Page texts made under other
+//   regional settings than the ones read with ("50,00" read with a decimal
+//   point) then stay texts instead of becoming numbers a hundred times
+//   too large.
+// foRightAlignedNumbersInLastColumn: a right-aligned number goes in the
+//   last column of the cells its text spans, alone. Amounts end where their
+//   report column ends but start wherever their width puts them; stored at
+//   their end, the amounts of one report column land in one spreadsheet
+//   column. Numbers aligned otherwise line up by their first column already.
+enum TRLXLSFilterOption {
+    foFindValueCells = 1,
+    foTrailingMinus = 2,
+    foGroupedThousands = 4,
+    foRightAlignedNumbersInLastColumn = 8,
+};
 Q_DECLARE_FLAGS(TRLXLSFilterOptions, TRLXLSFilterOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TRLXLSFilterOptions)
 
@@ -69,8 +90,16 @@ TRLXLSPage PageTexts(const TRLGraphicSurface& page);
 // character): 38.1 per pixel, rounded to nearest, ties to even.
 int ColumnUnits(int x);
 
-// The value and kind a cell gets from a page text. With findNumbers, a text
-// that reads as a number under the given decimal separator becomes a number.
+// The value and kind a cell gets from a page text. With foFindValueCells
+// in the options, a text that reads as a number under the given decimal
+// separator becomes a number; foTrailingMinus and foGroupedThousands change
+// what reads as one (see above).
+struct TCellValue {
+    QString Value;
+    TRLXLSValueKind Kind = vkText;
+};
+TCellValue CellValue(const QString& text, TRLXLSFilterOptions options, QChar decimalSeparator);
+// The same with foFindValueCells alone, or no option.
 void SetCellValue(TRLXLSRange& range, const QString& text, bool findNumbers,
                   QChar decimalSeparator);
 

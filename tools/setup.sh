@@ -11,10 +11,12 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # Qt 6 and what its widgets, fonts and pictures need
-  qt6-base-dev libqt6sql6-ibase libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
+  qt6-base-dev libqt6sql6-ibase libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev zlib1g-dev
   fonts-liberation xvfb xauth
   # the toolkit's own dialogs in Brazilian Portuguese
   qt6-translations-l10n
+  # the package check: desktop entry and file type of the Debian package
+  desktop-file-utils shared-mime-info dpkg-dev
   # the end-to-end desktop test: a window manager, real input events, screenshots
   openbox xdotool xclip imagemagick
   # Brazilian regional settings for running the program as it is meant to run

@@ -296,6 +296,85 @@ TEST(XlsFilter, ValuesAndNumberDetection) {
     }
 }
 
+// The report tool's reading for amounts that are to be summed: the
+// reports' negative form with the minus at its end, and thousands
+// separators only where they group three digits, so a text made under
+// other separators stays a text rather than becoming a wrong number.
+TEST(XlsFilter, ToolNumberReadingTrailingMinusAndGroupedThousands) {
+    const TRLXLSFilterOptions spec = foFindValueCells;
+    const TRLXLSFilterOptions tool = foFindValueCells | foTrailingMinus | foGroupedThousands;
+    struct Case {
+        const char* text;
+        QChar decimal;
+        TRLXLSFilterOptions options;
+        TRLXLSValueKind kind;
+        const char* value;
+    } cases[] = {
+        {"20,00 -", u',', tool, vkNumber, "-20"},
+        {"1.234,56-", u',', tool, vkNumber, "-1234,56"},
+        {"1.234,56-", u',', spec, vkText, "1.234,56-"},
+        {"1.234,56-", u',', foFindValueCells | foTrailingMinus, vkNumber, "-1234,56"},
+        {"1.234,50 ", u',', tool, vkNumber, "1234,5"},
+        {"0,00 -", u',', tool, vkNumber, "0"},
+        {"12.345 -", u',', tool, vkNumber, "-12345"},
+        {"-5,00-", u',', tool, vkText, "-5,00-"},
+        {"+5,00 -", u',', tool, vkText, "+5,00 -"},
+        {" -", u',', tool, vkText, " -"},
+        {"Apto 1 -", u',', tool, vkText, "Apto 1 -"},
+        {"10-", u',', foTrailingMinus, vkText, "10-"}, // only with number finding
+        // A report made with a decimal comma, read with a decimal point.
+        {"50,00", u'.', spec, vkNumber, "5000"},
+        {"50,00", u'.', tool, vkText, "50,00"},
+        {"1.234,56", u'.', tool, vkText, "1.234,56"},
+        {"1,234.56", u'.', tool, vkNumber, "1234.56"},
+        {"1.234.567,8", u',', tool, vkNumber, "1234567,8"},
+        {"1234.567", u',', tool, vkText, "1234.567"},
+        {"12.5", u',', spec, vkNumber, "125"},
+        {"12.5", u',', tool, vkText, "12.5"},
+        {"4005", u',', tool, vkNumber, "4005"},
+        {"-1.000", u',', tool, vkNumber, "-1000"},
+    };
+    for (const auto& c : cases) {
+        const XLS::TCellValue cell =
+            XLS::CellValue(QString::fromUtf8(c.text), c.options, c.decimal);
+        EXPECT_EQ(cell.Kind, c.kind) << c.text;
+        EXPECT_EQ(cell.Value, QString::fromUtf8(c.value)) << c.text;
+    }
+}
+
+// Right-aligned amounts end where their report column ends; with the
+// option they share that spreadsheet column whatever their width, alone in
+// it; other numbers and texts keep the cells the page gives them.
+TEST(XlsFilter, RightAlignedNumbersGoInTheLastColumnOfTheirCells) {
+    BrazilianSeparators brazil;
+    auto amount = [](int left, int top, const char* text) {
+        TRLXLSPageText t = Text(left, top, 300, top + 20, QString::fromUtf8(text));
+        t.Alignment = static_cast<std::uint8_t>(TRLMetaTextAlignment::mtaRight);
+        return t;
+    };
+    const std::vector<TRLXLSPageText> texts = {
+        Text(0, 0, 150, 20, "Valor"),  amount(200, 20, "2.242,80"), amount(250, 40, "485,10"),
+        amount(150, 60, "Total"),      Text(0, 80, 150, 100, "12"), Text(0, 100, 300, 120, "7"),
+        amount(200, 120, "1.234,56-"),
+    };
+    TRLXLSFilter f;
+    f.Options = foFindValueCells | foTrailingMinus | foRightAlignedNumbersInLastColumn;
+    const auto& s = OnePage(f, texts);
+    ExpectRect(RangeWith(s, "2242,8"), {3, 1, 3, 1});
+    ExpectRect(RangeWith(s, "485,1"), {3, 2, 3, 2});
+    ExpectRect(RangeWith(s, "-1234,56"), {3, 6, 3, 6});
+    EXPECT_FALSE(RangeWith(s, "485,1")->IsMerged());
+    ExpectRect(RangeWith(s, "Total"), {1, 3, 3, 3}); // a text stays merged
+    ExpectRect(RangeWith(s, "12"), {0, 4, 0, 4});    // left-aligned numbers line
+    ExpectRect(RangeWith(s, "7"), {0, 5, 3, 5});     // up by their first column
+    // Without the option each amount starts in the column of its own left edge.
+    TRLXLSFilter plain;
+    plain.Options = foFindValueCells;
+    const auto& p = OnePage(plain, texts);
+    ExpectRect(RangeWith(p, "2242,8"), {2, 1, 3, 1});
+    ExpectRect(RangeWith(p, "485,1"), {3, 2, 3, 2});
+}
+
 TEST(XlsFilter, FindValueCellsOptionReachesTheCells) {
     BrazilianSeparators brazil;
     TRLXLSFilter f;

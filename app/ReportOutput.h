@@ -1,0 +1,58 @@
+#pragma once
+// What the report tool does with pages once it has them, whether a report
+// run has just made them or a saved page file brings them: which pages go
+// out, and which writer writes them with which choices. The writer follows
+// the file name's extension, as in the save dialog; page images (.png) are
+// the tool's own addition.
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class TRLGraphicStorage;
+
+// A page range as typed: "3", "2-5", or "4-" for page 4 to the last.
+struct TPageRange {
+    int First = 1;
+    int Last = -1; // -1: up to the last page
+};
+
+// Nullopt when the text is none of the three forms.
+std::optional<TPageRange> ParsePageRange(const QString& text);
+
+// The pages of a document of pageCount pages that the range keeps, by the
+// save filters' rules: a first page below 1 starts at page 1, a last page
+// beyond the document stops at its last page. Nullopt when no page is left.
+std::optional<TPageRange> PagesInDocument(const TPageRange& range, int pageCount);
+
+struct TOutputChoice {
+    std::optional<TPageRange> Pages; // none: every page
+    int Dpi = 96;                    // page images only
+    bool XlsNumbers = false;         // spreadsheets only
+};
+
+// Whether the file name asks for page images, whatever the letter case.
+bool IsPageImageName(const QString& fileName);
+
+// The first file an output writes: the name itself, or the first page's
+// image for page images. What the tool checks before a long report run.
+QString FirstOutputFile(const QString& fileName);
+
+struct TOutputResult {
+    enum Code { Written, OutsideDocument, Unwritable };
+    Code Result = Written;
+    QString Message; // what was written, or why nothing was
+};
+
+// Writes the chosen pages to the file, through the save filter its
+// extension names, else in the engine's own page file format. A run stopped
+// by the program's end raises EAbort.
+TOutputResult WriteOutput(TRLGraphicStorage& pages, const QString& fileName,
+                          const TOutputChoice& choice);
+
+// A saved page file read in full, held until the pointer goes. Raises the
+// storage's error ("File is corrupted!") or the system's for a file that
+// cannot be opened.
+using TLoadedPages = std::unique_ptr<TRLGraphicStorage, std::function<void(TRLGraphicStorage*)>>;
+TLoadedPages LoadPageFile(const QString& fileName);
