@@ -5,22 +5,26 @@
 #include "XlsTestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
-// Four pages, each saying which it is on its first line.
-void SavePageFile(const QString& fileName) {
+// Pages each saying which they are on their first line.
+void SavePageFile(const QString& fileName, int pages = 4) {
     auto* storage = new TRLGraphicStorage;
     const int user = 0;
     storage->Link(&user);
     storage->SetPaperWidth(210);
     storage->SetPaperHeight(297);
     storage->SetTitle(QStringLiteral("Relação de Inadimplentes"));
-    for (int n = 1; n <= 4; ++n) {
+    for (int n = 1; n <= pages; ++n) {
         auto page = std::make_shared<TRLGraphicSurface>();
         page->SetWidth(794);
         page->SetHeight(1123);
@@ -28,7 +32,7 @@ void SavePageFile(const QString& fileName) {
         page->TextOut(40, 40, QStringLiteral("Página %1 de {LastPageNumber}").arg(n));
         storage->AddPage(page);
     }
-    storage->SetLastPageNumber(4);
+    storage->SetLastPageNumber(pages);
     storage->SaveToFile(fileName);
     storage->Unlink(&user);
 }
@@ -193,6 +197,33 @@ TEST_F(ReportToolConvertTest, BadInputWritesNothing) {
             EXPECT_EQ(Written(), QStringList()) << output;
         }
     }
+}
+
+// Stopped by a signal while writing page images: the images it wrote go
+// again, with the temporary files of those on their way.
+TEST_F(ReportToolConvertTest, AStoppedRunLeavesNoImages) {
+    const QString many = dir.filePath(QStringLiteral("many.rpf"));
+    SavePageFile(many, 24);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(QUORVA_REPORT_TOOL),
+            {QStringLiteral("--input"), many, QStringLiteral("--output"),
+             Out(QStringLiteral("s.png")), QStringLiteral("--dpi"), QStringLiteral("300")});
+    ASSERT_TRUE(p.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (!Written().contains(QStringLiteral("s-1.png")) && waited.elapsed() < 120000) {
+        QThread::msleep(5);
+    }
+    ASSERT_TRUE(Written().contains(QStringLiteral("s-1.png")));
+    ASSERT_EQ(p.state(), QProcess::Running) << "finished before it could be stopped";
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 143) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(Written(), QStringList());
 }
 
 // Options that do not go together, or values out of range: exit 2 before
