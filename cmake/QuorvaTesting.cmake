@@ -1,5 +1,9 @@
 # quorva_add_test(<name> LABEL <unit|db|gui|slow> SOURCES ... LIBS ...
-#                 [DEFINITIONS ...] [TSAN])
+#                 [DEFINITIONS ...] [TSAN] [LOCK <resource>])
+#
+# LOCK: cases that must not run beside other cases holding the same
+# resource (ctest runs two at a time), such as tests that start, stop or
+# freeze a server instance of their own.
 #
 # One GoogleTest executable, its cases discovered when ctest runs (not at
 # build time, so no display is needed while building). Tests labelled "db"
@@ -13,7 +17,7 @@ include(GoogleTest)
 find_package(GTest REQUIRED)
 
 function(quorva_add_test name)
-    cmake_parse_arguments(T "TSAN" "LABEL" "SOURCES;LIBS;DEFINITIONS" ${ARGN})
+    cmake_parse_arguments(T "TSAN" "LABEL;LOCK" "SOURCES;LIBS;DEFINITIONS" ${ARGN})
     if(NOT T_LABEL MATCHES "^(unit|db|gui|slow)$")
         message(FATAL_ERROR "${name}: LABEL must be unit, db, gui or slow")
     endif()
@@ -31,6 +35,9 @@ function(quorva_add_test name)
     set(props LABELS ${T_LABEL} TIMEOUT 600)
     if(T_LABEL STREQUAL "db")
         list(APPEND props FIXTURES_REQUIRED firebird)
+    endif()
+    if(T_LOCK)
+        list(APPEND props RESOURCE_LOCK ${T_LOCK})
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
