@@ -148,11 +148,11 @@ void ReportBackgroundError(const std::exception_ptr& error) {
     GuiCalls::Instance().Call([message] { RLEngineServices::ShowMessage(message); }, false);
 }
 
+} // namespace
+
 QString WithLeadingDot(const QString& ext) {
     return ext.startsWith(QLatin1Char('.')) ? ext : QLatin1Char('.') + ext;
 }
-
-} // namespace
 
 // Runs one filter on a thread of its own and frees itself when done.
 class TFilterThread {

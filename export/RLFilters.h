@@ -125,6 +125,10 @@ public:
 // Every live filter, in creation order (references only).
 std::vector<TRLCustomFilter*> ActiveFilters();
 
+// The extension as a filter's DefaultExt holds it: with its leading dot,
+// which is added when missing.
+QString WithLeadingDot(const QString& ext);
+
 // The first registered save filter whose DefaultExt matches the file name's
 // extension, ignoring case; none without a match or without an extension.
 TRLCustomSaveFilter* SaveFilterByFileName(const QString& fileName);

@@ -3,12 +3,14 @@
 #include "DMod.h"
 #include "FormatDate.h"
 #include "FormatNumber.h"
+#include "ListingParts.h"
 #include "ReportParts.h"
 #include "TextMetrics.h"
 
 #include <memory>
 
 using namespace ReportParts;
+using namespace ListingParts;
 
 std::int64_t TotDia = 0;
 std::int64_t TotGeralCap = 0;
@@ -20,18 +22,15 @@ const char* const SelectText = "select venc,hist,valor, conta, subconta  from CP
 } // namespace RemotoCap
 
 TFRemotoCap::TFRemotoCap(QObject* owner)
-    : QObject(owner), QueryVENC(Query.AddField<TDateField>(QStringLiteral("VENC"))),
+    : QObject(owner), totals_(TotDia, TotGeralCap),
+      QueryVENC(Query.AddField<TDateField>(QStringLiteral("VENC"))),
       QueryHIST(Query.AddField<TMemoField>(QStringLiteral("HIST"))),
       QueryVALOR(Query.AddField<TIBBCDField>(QStringLiteral("VALOR"))),
       QueryCONTA(Query.AddField<TIntegerField>(QStringLiteral("CONTA"))),
       QuerySUBCONTA(Query.AddField<TIBStringField>(QStringLiteral("SUBCONTA"))),
       DataSource1(&Query) {
     setObjectName(QStringLiteral("FRemotoCap"));
-    Transa.SetDefaultDatabase(&DM->BDados);
-    Query.SetDatabase(&DM->BDados);
-    Query.SetTransaction(&Transa);
-    SQL.SetDatabase(&DM->BDados);
-    SQL.SetTransaction(&Transa);
+    ListingParts::Connect(Transa, Query, SQL);
     QueryVENC.SetDisplayFormat(QStringLiteral("dd/mm/yyyy"));
     QueryVALOR.SetDisplayFormat(QString::fromLatin1(TotalPattern));
     CreateReport();
@@ -70,22 +69,38 @@ void TFRemotoCap::CreateReport() {
     RLGroup1->SetBounds(0, 109, RLGroup1->Width(), 43);
     CreateDetail();
 
-    RLBand5 = NewBand(RLGroup1, QStringLiteral("RLBand5"), btSummary, 20, 23);
-    RLBand5->Borders()->SetSides(sdAll);
-    RLBand5->SetFont(ArialFont(11));
-    RLLabel5 =
-        NewLabel(RLBand5, QStringLiteral("RLLabel5"), QStringLiteral("Total do dia:"), 380, 4);
-    RLLabel12 = NewLabel(RLBand5, QStringLiteral("RLLabel12"), QString(), 444, 4, 54);
-    RLLabel6 = NewLabel(RLBand5, QStringLiteral("RLLabel6"), QString(), 666, 4, 48);
-    RLLabel6->SetAlignment(taRightJustify);
+    const TTotalBand day = NewTotalBand(
+        RLGroup1, QStringLiteral("RLBand5"),
+        {QStringLiteral("RLLabel5"), QStringLiteral("RLLabel12"), QStringLiteral("RLLabel6")},
+        {.Top = 20,
+         .Height = 23,
+         .FontPixels = 11,
+         .Caption = QStringLiteral("Total do dia:"),
+         .CaptionLeft = 380,
+         .TextTop = 4,
+         .KeyLeft = 444,
+         .KeyWidth = 54,
+         .AmountLeft = 666,
+         .AmountWidth = 48});
+    RLBand5 = day.Band;
+    RLLabel5 = day.Caption;
+    RLLabel12 = day.Key;
+    RLLabel6 = day.Amount;
 
-    RLBand4 = NewBand(&RL1, QStringLiteral("RLBand4"), btSummary, 152, 20);
-    RLBand4->Borders()->SetSides(sdAll);
-    RLBand4->SetFont(ArialFont(11));
-    RLLabel13 =
-        NewLabel(RLBand4, QStringLiteral("RLLabel13"), QStringLiteral("Total Geral"), 445, 3);
-    RLLabel14 = NewLabel(RLBand4, QStringLiteral("RLLabel14"), QString(), 662, 3, 54);
-    RLLabel14->SetAlignment(taRightJustify);
+    const TTotalBand grand =
+        NewTotalBand(&RL1, QStringLiteral("RLBand4"),
+                     {QStringLiteral("RLLabel13"), QString(), QStringLiteral("RLLabel14")},
+                     {.Top = 152,
+                      .Height = 20,
+                      .FontPixels = 11,
+                      .Caption = QStringLiteral("Total Geral"),
+                      .CaptionLeft = 445,
+                      .TextTop = 3,
+                      .AmountLeft = 662,
+                      .AmountWidth = 54});
+    RLBand4 = grand.Band;
+    RLLabel13 = grand.Caption;
+    RLLabel14 = grand.Amount;
 
     RLLabel40 = NewCreditFooter(&RL1, QStringLiteral("RLBand6"), 172);
     RLBand6 = static_cast<TRLBand*>(RLLabel40->FindParentBand());
@@ -136,20 +151,14 @@ void TFRemotoCap::CreateDetail() {
 
 void TFRemotoCap::ImprimeCompromissados() {
     condName_ = ReportParts::TCondNameOnce();
-    Transa.SetActive(false);
-    Transa.SetActive(true);
-    Query.Close();
-    Query.SetSQL(QString::fromUtf8(RemotoCap::SelectText));
-    Query.ParamByName(QStringLiteral("wcond")).SetAsInteger(DM->CondLogado);
-    Query.Open();
-    RL1.Preview();
-    Query.Close();
-    Transa.SetActive(false);
+    ListingParts::PreviewListing(
+        Transa, Query, RL1, QString::fromUtf8(RemotoCap::SelectText), [](TIBQuery& query) {
+            query.ParamByName(QStringLiteral("wcond")).SetAsInteger(DM->CondLogado);
+        });
 }
 
 void TFRemotoCap::RL1BeforePrint(TRLCustomControl*, bool&) {
-    TotDia = 0;
-    TotGeralCap = 0;
+    totals_.StartReport();
 }
 
 void TFRemotoCap::RLBand1BeforePrint(TRLCustomControl*, bool&) {
@@ -157,7 +166,7 @@ void TFRemotoCap::RLBand1BeforePrint(TRLCustomControl*, bool&) {
 }
 
 void TFRemotoCap::RLGroup1BeforePrint(TRLCustomControl*, bool&) {
-    TotDia = 0;
+    totals_.StartGroup();
     RLLabel12->SetCaption(FormatDateText(QStringLiteral("dd/mm/yyyy"), QueryVENC.AsDateTime()));
 }
 
@@ -168,18 +177,15 @@ void TFRemotoCap::RLBand2BeforePrint(TRLCustomControl*, bool&) {
     SQL.ExecQuery();
     RLMemo1->Lines() = TextLines(SQL.Fields(0).AsString());
     SQL.Close();
-    TotDia += QueryVALOR.AsCurrency();
-    TotGeralCap += QueryVALOR.AsCurrency();
+    totals_.Add(QueryVALOR.AsCurrency());
 }
 
 void TFRemotoCap::RLBand5BeforePrint(TRLCustomControl*, bool&) {
-    RLLabel6->SetCaption(FormatFixedText(QString::fromLatin1(TotalPattern), TotDia));
-    TotDia = 0;
+    totals_.EndGroup(RLLabel6);
 }
 
 void TFRemotoCap::RLBand4BeforePrint(TRLCustomControl*, bool&) {
-    RLLabel14->SetCaption(FormatFixedText(QString::fromLatin1(TotalPattern), TotGeralCap));
-    TotGeralCap = 0;
+    totals_.EndReport(RLLabel14);
 }
 
 void RunRemotoCap(QObject* owner) {

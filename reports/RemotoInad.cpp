@@ -3,11 +3,13 @@
 #include "DMod.h"
 #include "DateTime.h"
 #include "FormatNumber.h"
+#include "ListingParts.h"
 #include "ReportParts.h"
 
 #include <memory>
 
 using namespace ReportParts;
+using namespace ListingParts;
 
 std::int64_t TotImovel = 0;
 std::int64_t TotGeralInad = 0;
@@ -24,18 +26,15 @@ const char* const WhereText =
 } // namespace RemotoInad
 
 TFRemotoInad::TFRemotoInad(QObject* owner)
-    : QObject(owner), QueryNUMREC(Query.AddField<TIntegerField>(QStringLiteral("NUMREC"))),
+    : QObject(owner), totals_(TotImovel, TotGeralInad),
+      QueryNUMREC(Query.AddField<TIntegerField>(QStringLiteral("NUMREC"))),
       QueryIMOVEL(Query.AddField<TIBStringField>(QStringLiteral("IMOVEL"))),
       QueryVENC(Query.AddField<TDateTimeField>(QStringLiteral("VENC"))),
       QueryVALOR(Query.AddField<TIBBCDField>(QStringLiteral("VALOR"))),
       QueryMESREF(Query.AddField<TDateTimeField>(QStringLiteral("MESREF"))),
       QueryCOMPLEM(Query.AddField<TIBStringField>(QStringLiteral("COMPLEM"))), DataSource1(&Query) {
     setObjectName(QStringLiteral("FRemotoInad"));
-    Transa.SetDefaultDatabase(&DM->BDados);
-    Query.SetDatabase(&DM->BDados);
-    Query.SetTransaction(&Transa);
-    SQL.SetDatabase(&DM->BDados);
-    SQL.SetTransaction(&Transa);
+    ListingParts::Connect(Transa, Query, SQL);
     QueryVENC.SetDisplayFormat(QStringLiteral("dd/mm/yyyy"));
     QueryVALOR.SetDisplayFormat(QStringLiteral("###,###,##0.00 ;###,###,##0.00-;  "));
     QueryMESREF.SetDisplayFormat(QStringLiteral("mm/yyyy"));
@@ -96,20 +95,36 @@ void TFRemotoInad::CreateReport() {
         }
     }
 
-    RLBand5 = NewBand(RLGroup1, QStringLiteral("RLBand5"), btSummary, 20, 23);
-    RLBand5->Borders()->SetSides(sdAll);
-    RLLabel5 =
-        NewLabel(RLBand5, QStringLiteral("RLLabel5"), QStringLiteral("Total do imóvel: "), 161, 4);
-    RLLabel12 = NewLabel(RLBand5, QStringLiteral("RLLabel12"), QString(), 264, 4, 58);
-    RLLabel6 = NewLabel(RLBand5, QStringLiteral("RLLabel6"), QString(), 491, 4, 58);
-    RLLabel6->SetAlignment(taRightJustify);
+    const TTotalBand unit = NewTotalBand(
+        RLGroup1, QStringLiteral("RLBand5"),
+        {QStringLiteral("RLLabel5"), QStringLiteral("RLLabel12"), QStringLiteral("RLLabel6")},
+        {.Top = 20,
+         .Height = 23,
+         .Caption = QStringLiteral("Total do imóvel: "),
+         .CaptionLeft = 161,
+         .TextTop = 4,
+         .KeyLeft = 264,
+         .KeyWidth = 58,
+         .AmountLeft = 491,
+         .AmountWidth = 58});
+    RLBand5 = unit.Band;
+    RLLabel5 = unit.Caption;
+    RLLabel12 = unit.Key;
+    RLLabel6 = unit.Amount;
 
-    RLBand2 = NewBand(&RL1, QStringLiteral("RLBand2"), btSummary, 152, 24);
-    RLBand2->Borders()->SetSides(sdAll);
-    RLLabel13 =
-        NewLabel(RLBand2, QStringLiteral("RLLabel13"), QStringLiteral("Total Geral"), 262, 4);
-    RLLabel14 = NewLabel(RLBand2, QStringLiteral("RLLabel14"), QString(), 491, 4, 58);
-    RLLabel14->SetAlignment(taRightJustify);
+    const TTotalBand grand =
+        NewTotalBand(&RL1, QStringLiteral("RLBand2"),
+                     {QStringLiteral("RLLabel13"), QString(), QStringLiteral("RLLabel14")},
+                     {.Top = 152,
+                      .Height = 24,
+                      .Caption = QStringLiteral("Total Geral"),
+                      .CaptionLeft = 262,
+                      .TextTop = 4,
+                      .AmountLeft = 491,
+                      .AmountWidth = 58});
+    RLBand2 = grand.Band;
+    RLLabel13 = grand.Caption;
+    RLLabel14 = grand.Amount;
 
     RLLabel40 = NewCreditFooter(&RL1, QStringLiteral("RLBand6"), 176);
     RLBand6 = static_cast<TRLBand*>(RLLabel40->FindParentBand());
@@ -125,22 +140,17 @@ void TFRemotoInad::CreateReport() {
 
 void TFRemotoInad::ImprimeInadimplencia() {
     condName_ = ReportParts::TCondNameOnce();
-    Transa.SetActive(false);
-    Transa.SetActive(true);
-    Query.Close();
-    Query.SetSQL(QString::fromUtf8(RemotoInad::SelectText) +
-                 QString::fromUtf8(RemotoInad::WhereText));
-    Query.ParamByName(QStringLiteral("wcond")).SetAsInteger(DM->CondLogado);
-    Query.ParamByName(QStringLiteral("whoje")).SetAsDateTime(DateTime::Today());
-    Query.Open();
-    RL1.Preview();
-    Query.Close();
-    Transa.SetActive(false);
+    ListingParts::PreviewListing(
+        Transa, Query, RL1,
+        QString::fromUtf8(RemotoInad::SelectText) + QString::fromUtf8(RemotoInad::WhereText),
+        [](TIBQuery& query) {
+            query.ParamByName(QStringLiteral("wcond")).SetAsInteger(DM->CondLogado);
+            query.ParamByName(QStringLiteral("whoje")).SetAsDateTime(DateTime::Today());
+        });
 }
 
 void TFRemotoInad::RL1BeforePrint(TRLCustomControl*, bool&) {
-    TotImovel = 0;
-    TotGeralInad = 0;
+    totals_.StartReport();
 }
 
 void TFRemotoInad::RLBand1BeforePrint(TRLCustomControl*, bool&) {
@@ -148,23 +158,20 @@ void TFRemotoInad::RLBand1BeforePrint(TRLCustomControl*, bool&) {
 }
 
 void TFRemotoInad::RLGroup1BeforePrint(TRLCustomControl*, bool&) {
-    TotImovel = 0;
+    totals_.StartGroup();
     RLLabel12->SetCaption(QueryIMOVEL.AsString());
 }
 
 void TFRemotoInad::RLBand4BeforePrint(TRLCustomControl*, bool&) {
-    TotImovel += QueryVALOR.AsCurrency();
-    TotGeralInad += QueryVALOR.AsCurrency();
+    totals_.Add(QueryVALOR.AsCurrency());
 }
 
 void TFRemotoInad::RLBand5BeforePrint(TRLCustomControl*, bool&) {
-    RLLabel6->SetCaption(FormatFixedText(QString::fromLatin1(TotalPattern), TotImovel));
-    TotImovel = 0;
+    totals_.EndGroup(RLLabel6);
 }
 
 void TFRemotoInad::RLBand2BeforePrint(TRLCustomControl*, bool&) {
-    RLLabel14->SetCaption(FormatFixedText(QString::fromLatin1(TotalPattern), TotGeralInad));
-    TotGeralInad = 0;
+    totals_.EndReport(RLLabel14);
 }
 
 void RunRemotoInad(QObject* owner) {

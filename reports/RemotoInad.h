@@ -5,6 +5,7 @@
 // statement of the header, and serves one run.
 #include "IBQuery.h"
 #include "IBSQL.h"
+#include "ListingParts.h"
 #include "RLReport.h"
 #include "ReportParts.h"
 
@@ -24,6 +25,11 @@ public:
     // Opens the query, generates the pages and opens the preview, closes.
     void ImprimeInadimplencia();
 
+private:
+    // Declared first: the constructor sets it before the fields.
+    ListingParts::TListingTotals totals_;
+
+public:
     TIBTransaction Transa;
     TIBQuery Query;
     TIBSQL SQL;

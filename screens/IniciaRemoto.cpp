@@ -8,7 +8,7 @@
 #include "ModalForm.h"
 #include "RemotoPesq.h"
 #include "ScreenControls.h"
-#include "Win1252.h"
+#include "SelectionService.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -241,20 +241,14 @@ bool TFIniciaRemoto::eventFilter(QObject* watched, QEvent* event) {
 
 int TFIniciaRemoto::TypedCondCount(std::int32_t& cond) {
     cond = StrToIntDef(Edit1->text(), 0);
-    SQL.Close();
-    SQL.SetSQL(QStringLiteral("select count(*) from cond where cond = ") + QString::number(cond));
-    SQL.ExecQuery();
-    return SQL.Fields(0).AsInteger();
+    return SelectionService::CondCount(SQL, cond);
 }
 
 void TFIniciaRemoto::Edit1Exit(QObject*) {
     std::int32_t cond = 0;
     if (TypedCondCount(cond) == 0) {
-        ShowMessage(QStringLiteral("Login não reconhecido."));
-        SQL.Close();
+        ShowMessage(LoginMessages::NaoReconhecido);
         Edit1->setFocus(Qt::OtherFocusReason);
-    } else {
-        SQL.Close();
     }
 }
 
@@ -263,25 +257,18 @@ void TFIniciaRemoto::BitBtn1Click(QObject*) {
         ShowMessage(QStringLiteral("Conexão com servidor da QUORVA foi perdida."));
         return;
     }
-    std::int32_t cond = 0;
-    if (TypedCondCount(cond) == 0) {
-        ShowMessage(QStringLiteral("Login não reconhecido."));
-        SQL.Close();
+    const std::int32_t cond = StrToIntDef(Edit1->text(), 0);
+    switch (SelectionService::CheckLogin(SQL, cond, Edit2->text())) {
+    case SelectionService::TLogin::UnknownCond:
+        ShowMessage(LoginMessages::NaoReconhecido);
         return;
-    }
-    SQL.Close();
-    SQL.SetSQL(QStringLiteral("select remoto_senha, remoto_balancete from cond where cond = ") +
-               QString::number(cond));
-    SQL.ExecQuery();
-    // Letter case does not matter, accented letters included; blanks do.
-    if (Win1252::AnsiUpperCase(SQL.Fields(0).AsString()) != Win1252::AnsiUpperCase(Edit2->text())) {
-        ShowMessage(QStringLiteral("Senha inválida para o Login."));
-        SQL.Close();
+    case SelectionService::TLogin::WrongPassword:
+        ShowMessage(LoginMessages::SenhaInvalida);
         Edit2->setFocus(Qt::OtherFocusReason);
         return;
+    case SelectionService::TLogin::Ok:
+        break;
     }
-    DM->CodBalancete = SQL.Fields(1).AsInteger();
-    DM->CondLogado = cond;
     hide();
     {
         TFRemotoPesq form(this);

@@ -6,6 +6,7 @@
 #include "FormatDate.h"
 #include "MessageService.h"
 #include "ScreenControls.h"
+#include "SelectionService.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -201,11 +202,7 @@ void TFRemotoPesq::FocusField(QWidget* field) {
 void TFRemotoPesq::FormCreate(QObject*) {
     Transa.SetActive(false);
     Transa.SetActive(true);
-    SQL.Close();
-    SQL.SetSQL(QStringLiteral("select max(mes) from lanconta where cond = ") +
-               QString::number(DM->CondLogado));
-    SQL.ExecQuery();
-    const double mes = SQL.Fields(0).AsDateTime();
+    const double mes = SelectionService::LatestMonth(SQL);
     if (mes > 0) {
         MaskEdit1->SetText(FormatDateText(QStringLiteral("mm/yyyy"), mes));
         const QString today = FormatDateText(QStringLiteral("dd/mm/yyyy"), DateTime::Today());
@@ -216,7 +213,6 @@ void TFRemotoPesq::FormCreate(QObject*) {
         MaskEdit1->SetText(QString());
         DM->MesAtual = 0;
     }
-    SQL.Close();
     mesNaEntrada_ = MaskEdit1->Text();
     Transa.SetActive(false);
     QCoreApplication::processEvents();
@@ -232,13 +228,9 @@ void TFRemotoPesq::showEvent(QShowEvent* event) {
 void TFRemotoPesq::FormShow(QObject*) {
     Transa.SetActive(false);
     Transa.SetActive(true);
-    SQL.Close();
-    SQL.SetSQL(QStringLiteral("select nome, estrutu from cond where cond = ") +
-               QString::number(DM->CondLogado));
-    SQL.ExecQuery();
-    setWindowTitle(SQL.Fields(0).AsString());
-    DM->EstruturaCond = SQL.Fields(1).AsInteger();
-    SQL.Close();
+    const SelectionService::TCondInfo cond = SelectionService::CondInfo(SQL);
+    setWindowTitle(cond.Nome);
+    DM->EstruturaCond = cond.Estrutura;
     Transa.SetActive(false);
     CarregaContas();
 }
@@ -252,37 +244,18 @@ void TFRemotoPesq::CarregaContas() {
     SG->SetRowCount(2);
     WriteHeader();
 
-    static const std::array<const char*, 3> kTipos = {" where tipo = 'R' ", " where tipo = 'D' ",
-                                                      " where ((tipo = 'R') or (tipo = 'D')) "};
-    QString text = QStringLiteral("select tipo,subconta,nome from subconta ");
-    const int tipo = RadioGroup1->ItemIndex();
-    if (tipo >= 0 && tipo < 3) {
-        text += QString::fromLatin1(kTipos[static_cast<std::size_t>(tipo)]);
-    }
-    text += QStringLiteral(" and estru = ") + QString::number(DM->EstruturaCond) +
-            QStringLiteral(" order by subconta ");
-    SQL.Close();
-    SQL.SetSQL(text);
-    SQL.ExecQuery();
-
-    static const std::array<int, 4> kLimites = {1, 4, 7, 10};
-    const int grau = std::clamp(RadioGroup2->ItemIndex(), 0, 3);
-    const int limite = kLimites[static_cast<std::size_t>(grau)];
+    const QList<SelectionService::TAccount> contas = SelectionService::Accounts(
+        SQL, RadioGroup1->ItemIndex(), DM->EstruturaCond, RadioGroup2->ItemIndex());
     int row = 1;
-    for (; !SQL.Eof(); SQL.Next()) {
-        const QString conta = SQL.Fields(1).AsString();
-        if (conta.size() > limite) {
-            continue;
-        }
+    for (const SelectionService::TAccount& conta : contas) {
         if (row >= SG->RowCount()) {
             SG->SetRowCount(row + 1);
         }
-        SG->SetCells(0, row, conta);
-        SG->SetCells(1, row, SQL.Fields(2).AsString());
+        SG->SetCells(0, row, conta.Code);
+        SG->SetCells(1, row, conta.Name);
         ++row;
         SG->SetRowCount(std::max(row, 2));
     }
-    SQL.Close();
     QCoreApplication::processEvents();
     Transa.SetActive(false);
 }
@@ -365,18 +338,11 @@ void TFRemotoPesq::MaskEdit1Exit(QObject*) {
     }
     DM->MesAtual = mes;
     Transa.SetActive(true);
-    SQL.Close();
-    SQL.SetSQL(QStringLiteral("select count(*)  from lanconta where mes = :wdata "));
-    SQL.ParamByName(QStringLiteral("wdata")).SetAsDateTime(DM->MesAtual);
-    SQL.ExecQuery();
-    if (SQL.Fields(0).AsInteger() == 0) {
+    if (SelectionService::MonthEntryCount(SQL, DM->MesAtual) == 0) {
         ShowMessage(RemotoPesq::SemLancamentos);
         FocusField(MaskEdit1);
-        Transa.SetActive(false);
-    } else {
-        SQL.Close();
-        Transa.SetActive(false);
     }
+    Transa.SetActive(false);
 }
 
 void TFRemotoPesq::MaskEdit2Exit(QObject*) {
@@ -426,26 +392,15 @@ void TFRemotoPesq::Btn_Imprime_PedidoClick(QObject*) {
     }
     const bool mesMode = PageControl1->currentWidget() == TabSheet1;
     Transa.SetActive(true);
-    SQL.Close();
-    if (mesMode) {
-        SQL.SetSQL(QStringLiteral("select count(*)  from lanconta where mes = :wdata "));
-        SQL.ParamByName(QStringLiteral("wdata")).SetAsDateTime(DM->MesAtual);
-    } else {
-        // Whole days, both ends included: the day before and the day after.
-        SQL.SetSQL(QStringLiteral(
-            "select count(*)  from lanconta where data > :wdataini and data < :wdatafim "));
-        SQL.ParamByName(QStringLiteral("wdataini")).SetAsDateTime(dataIni_ - 1);
-        SQL.ParamByName(QStringLiteral("wdatafim")).SetAsDateTime(dataFim_ + 1);
-    }
-    SQL.ExecQuery();
-    if (SQL.Fields(0).AsInteger() == 0) {
+    const std::int32_t lancamentos =
+        mesMode ? SelectionService::MonthEntryCount(SQL, DM->MesAtual)
+                : SelectionService::PeriodEntryCount(SQL, dataIni_, dataFim_);
+    Transa.SetActive(false);
+    if (lancamentos == 0) {
         ShowMessage(RemotoPesq::SemLancamentos);
         FocusField(MaskEdit1);
-        Transa.SetActive(false);
         return;
     }
-    SQL.Close();
-    Transa.SetActive(false);
 
     TBalanceteInputs entrega;
     entrega.TipoPeriodo = mesMode ? QStringLiteral("mês") : QStringLiteral("período");

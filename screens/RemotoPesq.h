@@ -4,6 +4,7 @@
 // Shown modally after a login; closing it returns to the start screen.
 #include "IBSQL.h"
 #include "ReportEntries.h"
+#include "SelectionService.h" // the screen's messages
 
 #include <QDialog>
 
@@ -87,16 +88,3 @@ private:
     double dataIni_ = 0;
     double dataFim_ = 0;
 };
-
-// Messages of the screen.
-namespace RemotoPesq {
-inline const QString MesInvalido = QStringLiteral("Mês inválido");
-inline const QString SemLancamentos = QStringLiteral("Não há lançamentos para o mês");
-inline const QString DataInicialInvalida = QStringLiteral("Data inicial é inválida.");
-inline const QString DataFinalInvalida = QStringLiteral("Data final é inválida.");
-inline const QString DataInvalida = QStringLiteral("Data inicial ou final inválida.");
-inline const QString InicioAposFimAoSair =
-    QStringLiteral("Data inicial não pode ser maior que a final");
-inline const QString InicioAposFim = QStringLiteral("Data inicial é maior do qu a final.");
-inline const QString NenhumaConta = QStringLiteral("Não há conta selecionada.");
-} // namespace RemotoPesq

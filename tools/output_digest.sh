@@ -40,7 +40,7 @@ run compromissados --report compromissados
 cd "$WORK"
 for f in *; do
   if [ "${f##*.}" = pdf ]; then
-    python3 -c 'import re,sys; sys.stdout.buffer.write(re.sub(rb"/CreationDate \(D:[^)]*\)", b"/CreationDate ()", open(sys.argv[1],"rb").read()))' "$f" |
+    python3 -c 'import re,sys; sys.stdout.buffer.write(re.sub(rb"/CreationDate ?\(D:[^)]*\)", b"/CreationDate()", open(sys.argv[1],"rb").read()))' "$f" |
       sha256sum | sed "s|-\$|$f|"
   else
     sha256sum "$f"

@@ -5,7 +5,7 @@
 // (where the start-up's message boxes are up when the signal comes).
 #include "../support/CommittedSql.h"
 #include "DMod.h"
-#include "MessageRecorder.h"
+#include "../session/MessageRecorder.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -2,7 +2,7 @@
 // prints, the lance lines and their amounts, the grade totals, the page
 // header and the month's balance boxes, worked out by hand in
 // server/fixtures-balance.sql.
-#include "../app/MessageRecorder.h"
+#include "../session/MessageRecorder.h"
 #include "../format/FormatTestSupport.h"
 #include "../support/CommittedSql.h"
 #include "DMod.h"

@@ -1,7 +1,7 @@
 // The balance report form against the test server: the template of the
 // settings row, the condominium selection kept private to the run, the
 // rows of the procedure and the emission log.
-#include "../app/MessageRecorder.h"
+#include "../session/MessageRecorder.h"
 #include "../support/CommittedSql.h"
 #include "DMod.h"
 #include "DateTime.h"

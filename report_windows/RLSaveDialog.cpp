@@ -20,10 +20,6 @@
 
 namespace {
 
-QString WithLeadingDot(const QString& ext) {
-    return ext.startsWith(QLatin1Char('.')) ? ext : QLatin1Char('.') + ext;
-}
-
 // True when the last component of the name has a dot.
 bool HasExtension(const QString& fileName) {
     const qsizetype slash =
