@@ -140,9 +140,7 @@ void TFIniciaRemoto::BuildWindow() {
     SetTextColor(Label4, kNavy);
 
     resize(width, 522);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    CenterOnScreen(this);
 
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, Guarded([this] { Timer1Timer(&Timer1); }));

@@ -94,9 +94,7 @@ void TFRemotoPesq::BuildWindow() {
     WriteHeader();
 
     resize(624, 620);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    CenterOnScreen(this);
 }
 
 void TFRemotoPesq::BuildPanel1() {

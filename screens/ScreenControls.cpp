@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QScreen>
 #include <QtEndian>
 
 TMaskEdit::TMaskEdit(const QString& editMask, QWidget* parent) : QLineEdit(parent) {
@@ -137,6 +139,12 @@ QImage BitmapFromBlob(const QByteArray& blob) {
         return {};
     }
     return QImage::fromData(data, "BMP");
+}
+
+void CenterOnScreen(QWidget* window) {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    }
 }
 
 QFont ScreenFont() {

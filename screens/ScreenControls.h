@@ -63,6 +63,10 @@ private:
 // 11 pixels, so every caption fits its control as designed.
 QFont ScreenFont();
 
+// Moves a window to the middle of the primary screen's free area, where
+// both screens open.
+void CenterOnScreen(QWidget* window);
+
 // The picture of a bitmap blob: a Windows bitmap file image, possibly behind
 // an 8-byte picture header (count 1, type 0x0100, size of the rest). An empty
 // or unreadable blob gives a null image.
