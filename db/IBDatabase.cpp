@@ -165,8 +165,12 @@ std::optional<EIBError> TIBDatabase::LostReason() const {
 }
 
 bool TIBDatabase::MayReconnect() const {
+    return Reconnectable(false);
+}
+
+bool TIBDatabase::Reconnectable(bool afterTimeout) const {
     if (!Connected() || IBCall::Stopping() || !IBCall::Lost(handle_) ||
-        IBCall::LostToTimeout(handle_)) {
+        (!afterTimeout && IBCall::LostToTimeout(handle_))) {
         return false;
     }
     return std::none_of(transactions_.begin(), transactions_.end(),
@@ -227,7 +231,7 @@ void TIBDatabase::TestConnection() {
     try {
         AskServer();
     } catch (const EIBError&) {
-        if (!MayReconnect() || !Reconnect()) {
+        if (!Reconnectable(true) || !Reconnect()) {
             throw;
         }
         AskServer();

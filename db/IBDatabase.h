@@ -94,7 +94,8 @@ public:
     bool Reconnect();
     // Asks the server a question about the connection, which finds out
     // whether it still works; a connection found dropped is attached again
-    // when MayReconnect(). Raises the error when it does not work.
+    // when MayReconnect(), or given up after a time-out (the caller knows
+    // the server answers again). Raises the error when it does not work.
     void TestConnection();
 
     // "Cannot perform operation -- DB is not open" unless connected.
@@ -117,6 +118,7 @@ private:
     // Lets go of a lost attachment; nothing is reported, the server has
     // already dropped it.
     void ReleaseLost();
+    bool Reconnectable(bool afterTimeout) const;
     void AskServer();
 
     const FbApi& api_;
