@@ -38,6 +38,7 @@ std::optional<FbApi> Load(const std::string& name) {
     bool ok =
         Bind(lib, "isc_attach_database", a.attach_database) &&
         Bind(lib, "isc_detach_database", a.detach_database) &&
+        Bind(lib, "isc_database_info", a.database_info) &&
         Bind(lib, "isc_start_multiple", a.start_multiple) &&
         Bind(lib, "isc_commit_transaction", a.commit_transaction) &&
         Bind(lib, "isc_rollback_transaction", a.rollback_transaction) &&

@@ -8,6 +8,7 @@
 struct FbApi {
     decltype(&isc_attach_database) attach_database;
     decltype(&isc_detach_database) detach_database;
+    decltype(&isc_database_info) database_info;
     decltype(&isc_start_multiple) start_multiple;
     decltype(&isc_commit_transaction) commit_transaction;
     decltype(&isc_rollback_transaction) rollback_transaction;

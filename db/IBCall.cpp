@@ -431,6 +431,7 @@ QString TimeoutMessage(Wait wait, int seconds) {
         "fetching rows",
         "closing a statement",
         "reading a text or picture",
+        "asking about the connection",
     };
     return QStringLiteral("No answer from the database server within %1 s (%2)")
         .arg(seconds)
@@ -478,6 +479,14 @@ std::optional<EIBError> Lost(IBHandle db) {
     }
     return lost->timeout ? EIBTimeout(lost->message)
                          : EIBError(lost->message, lost->sqlCode, lost->code);
+}
+
+bool LostToTimeout(IBHandle db) {
+    if (lostCount == 0) {
+        return false;
+    }
+    const std::optional<LostConnection> lost = Watchdog::Instance().FindLoss(db);
+    return lost && lost->timeout;
 }
 
 void Forget(IBHandle db) {

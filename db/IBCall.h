@@ -51,6 +51,7 @@ enum class Wait {
     Fetch,
     Free,
     ReadBlob,
+    Info,
 };
 
 // "No answer from the database server within 60 s (fetching rows)".
@@ -91,6 +92,9 @@ bool Stopping();
 // The error that lost the connection (a time-out, or a connection the
 // server or the network dropped), if it was lost; its text and codes only.
 std::optional<EIBError> Lost(IBHandle db);
+// True when connection db was given up because the server did not answer in
+// time (rather than dropped by the server or the network).
+bool LostToTimeout(IBHandle db);
 // Forgets what is known about a handle: before it is attached, after it is
 // detached (the library hands the same numbers out again).
 void Forget(IBHandle db);

@@ -61,13 +61,13 @@ void TIBDatabase::SetConnected(bool on) {
         return;
     }
     if (on) {
-        Attach();
+        handle_ = Attach();
     } else {
         Detach();
     }
 }
 
-void TIBDatabase::Attach() {
+IBHandle TIBDatabase::Attach() {
     if (databaseName_.isEmpty()) {
         throw EIBError(QString::fromLatin1(IBText::DatabaseNameMissing));
     }
@@ -115,21 +115,24 @@ void TIBDatabase::Attach() {
     }
     IBCheck(api_, status);
     IBCall::Forget(handle);
-    handle_ = handle;
+    return handle;
 }
 
 void TIBDatabase::Detach() {
     // Every transaction ends with its default action first; the first error
     // is raised once the connection is gone, so the state is always clean.
+    // On a connection the server dropped, a transaction without changes has
+    // lost nothing: closing the program then says nothing about it.
     std::optional<EIBError> first;
     for (TIBTransaction* t : std::vector<TIBTransaction*>(transactions_)) {
         if (!t->Active()) {
             continue;
         }
+        const bool changes = t->HasChanges();
         try {
             t->EndWithDefaultAction();
         } catch (const EIBError& e) {
-            if (!first) {
+            if (!first && (changes || !LostReason())) {
                 first = e;
             }
             try {
@@ -145,8 +148,9 @@ void TIBDatabase::Detach() {
     ISC_STATUS_ARRAY status;
     const IBHandle handle = handle_;
     auto detach = [&] { api_.detach_database(status, &handle_); };
+    const bool lost = LostReason().has_value();
     IBCall::Run(handle, IBCall::Kind::Cleanup, IBCall::Wait::Disconnect, status, detach);
-    if (status[0] == 1 && status[1] != 0 && !first) {
+    if (status[0] == 1 && status[1] != 0 && !first && !lost) {
         first = EIBError(IBStatusText(api_, status), api_.sqlcode(status), status[1]);
     }
     IBCall::Forget(handle);
@@ -158,6 +162,80 @@ void TIBDatabase::Detach() {
 
 std::optional<EIBError> TIBDatabase::LostReason() const {
     return Connected() ? IBCall::Lost(handle_) : std::nullopt;
+}
+
+bool TIBDatabase::MayReconnect() const {
+    return Reconnectable(false);
+}
+
+bool TIBDatabase::Reconnectable(bool afterTimeout) const {
+    if (!Connected() || IBCall::Stopping() || !IBCall::Lost(handle_) ||
+        (!afterTimeout && IBCall::LostToTimeout(handle_))) {
+        return false;
+    }
+    return std::none_of(transactions_.begin(), transactions_.end(),
+                        [](const TIBTransaction* t) { return t->Active() && t->HasChanges(); });
+}
+
+bool TIBDatabase::Reconnect() {
+    // The new attachment first: when the server is still away, the old one
+    // stays as it is, lost, and the next statement tries again.
+    const EIBError lost = LostReason().value_or(EIBError(QString()));
+    IBHandle fresh = 0;
+    try {
+        fresh = Attach();
+    } catch (const EIBError&) {
+        return false;
+    }
+    for (IBDatabaseClient* c : std::vector<IBDatabaseClient*>(clients_)) {
+        c->DatabaseReattached(lost);
+    }
+    std::vector<TIBTransaction*> restart;
+    for (TIBTransaction* t : std::vector<TIBTransaction*>(transactions_)) {
+        if (t->Active()) {
+            restart.push_back(t);
+            t->Abandon();
+        }
+    }
+    ReleaseLost();
+    handle_ = fresh;
+    for (TIBTransaction* t : restart) {
+        t->Start();
+    }
+    return true;
+}
+
+void TIBDatabase::ReleaseLost() {
+    ISC_STATUS_ARRAY status;
+    const IBHandle handle = handle_;
+    auto detach = [&] { api_.detach_database(status, &handle_); };
+    IBCall::Run(handle, IBCall::Kind::Cleanup, IBCall::Wait::Disconnect, status, detach);
+    IBCall::Forget(handle);
+    handle_ = 0;
+}
+
+void TIBDatabase::AskServer() {
+    const char items[] = {isc_info_attachment_id, isc_info_end};
+    char answer[32];
+    ISC_STATUS_ARRAY status;
+    auto ask = [&] {
+        api_.database_info(status, &handle_, static_cast<short>(sizeof items), items,
+                           static_cast<short>(sizeof answer), answer);
+    };
+    IBCall::Run(handle_, IBCall::Kind::Work, IBCall::Wait::Info, status, ask);
+    IBCheck(api_, status);
+}
+
+void TIBDatabase::TestConnection() {
+    CheckActive();
+    try {
+        AskServer();
+    } catch (const EIBError&) {
+        if (!Reconnectable(true) || !Reconnect()) {
+            throw;
+        }
+        AskServer();
+    }
 }
 
 void TIBDatabase::CheckActive() const {
@@ -268,6 +346,21 @@ void TIBTransaction::StartTransaction() {
         throw EIBError(QString::fromLatin1(IBText::DatabaseNotAssigned));
     }
     database_->CheckActive();
+    try {
+        Start();
+    } catch (const EIBError&) {
+        // The first call after a server restart is often this one: attach
+        // again and start on the new attachment.
+        if (!database_->MayReconnect() || !database_->Reconnect()) {
+            throw;
+        }
+        if (!Active()) {
+            Start();
+        }
+    }
+}
+
+void TIBTransaction::Start() {
     QByteArray tpb = BuildTPB();
     TransactionElement teb{database_->Handle(), static_cast<int>(tpb.size()),
                            tpb.isEmpty() ? nullptr : tpb.constData()};
@@ -278,6 +371,7 @@ void TIBTransaction::StartTransaction() {
                 start);
     IBCheck(api_, status);
     handle_ = handle;
+    changes_ = false;
 }
 
 void TIBTransaction::NotifyEnding() {
@@ -296,6 +390,7 @@ void TIBTransaction::Commit() {
     // roll it back.
     IBCheck(api_, status);
     handle_ = 0;
+    changes_ = false;
 }
 
 void TIBTransaction::Rollback() {
@@ -305,9 +400,21 @@ void TIBTransaction::Rollback() {
     auto rollback = [&] { api_.rollback_transaction(status, &handle_); };
     IBCall::Run(DatabaseHandle(), IBCall::Kind::Cleanup, IBCall::Wait::Rollback, status, rollback);
     // Whatever the answer, the transaction is over: the server rolls back
-    // one whose connection is gone.
+    // one whose connection is gone, so that is no error either.
     handle_ = 0;
+    changes_ = false;
+    if (database_ != nullptr && database_->LostReason()) {
+        return;
+    }
     IBCheck(api_, status);
+}
+
+void TIBTransaction::Abandon() {
+    ISC_STATUS_ARRAY status;
+    auto rollback = [&] { api_.rollback_transaction(status, &handle_); };
+    IBCall::Run(DatabaseHandle(), IBCall::Kind::Cleanup, IBCall::Wait::Rollback, status, rollback);
+    handle_ = 0;
+    changes_ = false;
 }
 
 void TIBTransaction::EndWithDefaultAction() {

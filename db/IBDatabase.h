@@ -21,6 +21,11 @@ public:
     virtual void DatabaseDisconnecting() = 0;
     // The connection object is going away: forget it.
     virtual void DatabaseDestroyed() = 0;
+    // The connection was attached anew after it was lost: every server
+    // handle is gone. Rows already read stay readable; a cursor that had
+    // more rows to give raises `lost` when asked for them, rather than end
+    // as if the rows were all there.
+    virtual void DatabaseReattached(const EIBError& lost) = 0;
 
 protected:
     ~IBDatabaseClient() = default;
@@ -74,6 +79,25 @@ public:
     void Open() { SetConnected(true); }
     void Close() { SetConnected(false); }
 
+    // After the server or the network dropped the connection (a server
+    // restart): may it be attached again without losing anything? Only when
+    // no active transaction holds changes, which a new attachment could not
+    // carry over; never after a time-out (the server may still be frozen,
+    // and attaching would wait all over again) or while the program stops.
+    bool MayReconnect() const;
+    // Attaches again with the same parameters and starts again every
+    // transaction that was active, as a fresh one; the statements' server
+    // handles are dropped and prepared again at their next use. False when
+    // the server cannot be reached: the connection then stays as it was,
+    // lost, and the caller reports the loss itself, once. Call only when
+    // MayReconnect().
+    bool Reconnect();
+    // Asks the server a question about the connection, which finds out
+    // whether it still works; a connection found dropped is attached again
+    // when MayReconnect(), or given up after a time-out (the caller knows
+    // the server answers again). Raises the error when it does not work.
+    void TestConnection();
+
     // "Cannot perform operation -- DB is not open" unless connected.
     void CheckActive() const;
 
@@ -87,8 +111,15 @@ public:
     void RemoveClient(IBDatabaseClient* c);
 
 private:
-    void Attach();
+    // A new attachment with the current settings ("Database name is
+    // missing", or the server's error).
+    IBHandle Attach();
     void Detach();
+    // Lets go of a lost attachment; nothing is reported, the server has
+    // already dropped it.
+    void ReleaseLost();
+    bool Reconnectable(bool afterTimeout) const;
+    void AskServer();
 
     const FbApi& api_;
     QString databaseName_;
@@ -135,6 +166,11 @@ public:
     void Rollback();
     // Ends an active transaction with its default action.
     void EndWithDefaultAction();
+    // Whether a statement that may have changed data ran in the active
+    // transaction: work that a lost connection takes with it.
+    bool HasChanges() const { return changes_; }
+    // Called by statements before they run anything but a select.
+    void NoteChange() { changes_ = true; }
 
     // "Transaction is not active" unless active.
     void CheckInTransaction() const;
@@ -146,6 +182,12 @@ public:
     void DatabaseDestroyed() { database_ = nullptr; }
 
 private:
+    friend class TIBDatabase;
+    void Start();
+    // The connection is gone and the server has dropped the transaction with
+    // it: forget the handle, report nothing. Its statements were told by the
+    // connection already.
+    void Abandon();
     QByteArray BuildTPB() const;
     void NotifyEnding();
     IBHandle DatabaseHandle();
@@ -156,5 +198,6 @@ private:
     TAutoStopAction autoStop_ = TAutoStopAction::saNone;
     TTransactionAction defaultAction_ = TTransactionAction::TACommit;
     IBHandle handle_ = 0;
+    bool changes_ = false;
     std::vector<IBTransactionClient*> clients_;
 };

@@ -229,6 +229,19 @@ void TIBQuery::Open() {
     if (active_) {
         return;
     }
+    try {
+        OpenOnce();
+    } catch (const EIBError&) {
+        // A select that found the connection dropped is repeated once on a
+        // new attachment, as a single statement is (TIBSQL::ExecQuery).
+        if (database_ == nullptr || !database_->MayReconnect() || !database_->Reconnect()) {
+            throw;
+        }
+        OpenOnce();
+    }
+}
+
+void TIBQuery::OpenOnce() {
     if (database_ == nullptr) {
         throw EIBError(QString::fromLatin1(IBText::DatabaseNotAssigned));
     }
@@ -300,6 +313,9 @@ void TIBQuery::CreateFields() {
 }
 
 bool TIBQuery::FetchRow() {
+    if (cutOff_) {
+        throw *cutOff_;
+    }
     if (!statement_->CursorOpen()) {
         return false;
     }
@@ -365,6 +381,7 @@ void TIBQuery::Close() {
         openTransaction_->RemoveClient(this);
     }
     openTransaction_ = nullptr;
+    cutOff_.reset();
     active_ = false;
     eof_ = true;
     current_ = -1;
@@ -435,6 +452,13 @@ void TIBQuery::DatabaseDisconnecting() {
 void TIBQuery::DatabaseDestroyed() {
     DatabaseDisconnecting();
     database_ = nullptr;
+}
+
+void TIBQuery::DatabaseReattached(const EIBError& lost) {
+    if (active_ && statement_->CursorOpen()) {
+        cutOff_ = lost;
+    }
+    statement_->Drop();
 }
 
 void TIBQuery::TransactionEnding() {

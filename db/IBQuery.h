@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class IBStatement;
@@ -165,10 +166,12 @@ public:
 private:
     friend class TIBField;
     IBCell CellAt(int column) const;
+    void OpenOnce();
     bool FetchRow();
     void CreateFields();
     void DatabaseDisconnecting() override;
     void DatabaseDestroyed() override;
+    void DatabaseReattached(const EIBError& lost) override;
     void TransactionEnding() override;
     void TransactionDestroyed() override;
     TIBTransaction* EffectiveTransaction() const;
@@ -189,5 +192,8 @@ private:
     std::vector<std::unique_ptr<TIBField>> persistent_;
     std::vector<std::unique_ptr<TIBField>> dynamic_;
     std::vector<TIBField*> fields_;
+    // Set when the connection was attached anew while rows were still to
+    // come; the rows already buffered stay readable.
+    std::optional<EIBError> cutOff_;
     IBBlobReader blobs_;
 };

@@ -231,6 +231,25 @@ void TIBSQL::ExecQuery() {
     if (open_) {
         throw EIBError(QString::fromLatin1(IBText::SQLOpen));
     }
+    try {
+        Execute();
+    } catch (const EIBError&) {
+        // A connection the server dropped (a restart) is attached again once
+        // and the statement repeated, when that loses nothing and does nothing
+        // twice: no transaction holds changes, which also rules out a write
+        // that reached the server (it counts as a change before it is sent).
+        if (database_ == nullptr || !database_->MayReconnect()) {
+            throw;
+        }
+        Close();
+        if (!database_->Reconnect()) {
+            throw; // the server is still away: the loss is what is said
+        }
+        Execute();
+    }
+}
+
+void TIBSQL::Execute() {
     Prepare();
     TIBTransaction* t = EffectiveTransaction();
     // Checked again: a prepared statement may outlive its transaction.
@@ -239,6 +258,9 @@ void TIBSQL::ExecQuery() {
     // No value of an earlier execution may show through a select that
     // returns nothing.
     hasRow_ = false;
+    if (!statement_->IsSelect()) {
+        t->NoteChange();
+    }
     statement_->Execute(t->Handle());
     if (statement_->IsSelect()) {
         open_ = true;
@@ -259,6 +281,9 @@ void TIBSQL::ExecQuery() {
 void TIBSQL::Next() {
     if (!open_ || eof_) {
         return;
+    }
+    if (cutOff_) {
+        throw *cutOff_;
     }
     if (statement_->Fetch()) {
         hasRow_ = true;
@@ -281,6 +306,7 @@ void TIBSQL::Close() {
     open_ = false;
     eof_ = false;
     bof_ = false;
+    cutOff_.reset();
 }
 
 int TIBSQL::FieldCount() const {
@@ -321,6 +347,14 @@ void TIBSQL::DatabaseDisconnecting() {
 void TIBSQL::DatabaseDestroyed() {
     DatabaseDisconnecting();
     database_ = nullptr;
+}
+
+void TIBSQL::DatabaseReattached(const EIBError& lost) {
+    // The current row stays readable: it lives in the statement's buffer.
+    if (open_ && !eof_) {
+        cutOff_ = lost;
+    }
+    statement_->Drop();
 }
 
 void TIBSQL::TransactionEnding() {

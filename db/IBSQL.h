@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class IBStatement;
@@ -101,9 +102,11 @@ private:
     friend class TIBXSQLVAR;
     void DatabaseDisconnecting() override;
     void DatabaseDestroyed() override;
+    void DatabaseReattached(const EIBError& lost) override;
     void TransactionEnding() override;
     void TransactionDestroyed() override;
     TIBTransaction* EffectiveTransaction() const;
+    void Execute();
 
     std::unique_ptr<IBStatement> statement_;
     TIBDatabase* database_ = nullptr;
@@ -114,5 +117,7 @@ private:
     bool eof_ = false;
     bool bof_ = false;
     bool hasRow_ = false;
+    // Set when the connection was attached anew under an open cursor.
+    std::optional<EIBError> cutOff_;
     IBBlobReader blobs_;
 };

@@ -2,6 +2,7 @@
 
 #include "DMod.h"
 #include "ErrorHandler.h"
+#include "Exception.h"
 #include "FormatNumber.h"
 #include "IntText.h"
 #include "MessageService.h"
@@ -200,11 +201,35 @@ void TFIniciaRemoto::SetStatus(const QString& text, const QColor& color) {
     StaticText1->setText(text);
 }
 
+bool TFIniciaRemoto::DatabaseWorks() {
+    if (DM == nullptr || !DM->ConnectionWorks()) {
+        return false;
+    }
+    if (!Transa.Active()) {
+        // The creation found no database: its reading is done now.
+        try {
+            FormCreate(this);
+        } catch (const Exception&) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void TFIniciaRemoto::Timer1Timer(QObject*) {
     if (tcp.Connected()) {
         return;
     }
-    if (tcp.Connect()) {
+    // The port answering is not enough to say the connection is there: a
+    // server that restarted dropped the program's attachment, which is made
+    // again here, and a program that started without the server gets its
+    // connection now. Until that works the probe counts as down and tries
+    // again at the next tick.
+    const bool up = tcp.Connect() && DatabaseWorks();
+    if (!up) {
+        tcp.Disconnect();
+    }
+    if (up) {
         SetStatus(QStringLiteral("Conexão estabelecida com o servidor da QUORVA."), kNavy);
         Panel1->show();
         if (isVisible()) {

@@ -76,6 +76,9 @@ private:
     void BuildWindow();
     void BindData();
     void SetStatus(const QString& text, const QColor& color);
+    // Whether the program's database connection works, made so when it can
+    // be; false, silently, when not.
+    bool DatabaseWorks();
     // The number typed in Edit1 (0 when it is not one) and the count of
     // condominiums with it.
     int TypedCondCount(std::int32_t& cond);

@@ -73,6 +73,20 @@ void TDM::DataModuleCreate(QObject*) {
     }
 }
 
+bool TDM::ConnectionWorks() {
+    try {
+        if (BDados.Connected()) {
+            BDados.TestConnection();
+        } else {
+            BDados.SetConnected(true);
+        }
+        Transas.SetActive(true);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
 void TDM::DataModuleDestroy(QObject*) {
     BDados.SetConnected(false);
 }

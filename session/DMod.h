@@ -33,6 +33,12 @@ public:
     void DataModuleCreate(QObject* sender);
     void DataModuleDestroy(QObject* sender);
 
+    // Whether the connection works now, made so when it can be: connects
+    // when the program has none (the server was down at start), attaches
+    // again when the server dropped it (a restart), and keeps the default
+    // transaction running. False, silently, when the server cannot be used.
+    bool ConnectionWorks();
+
     TIBDatabase BDados;
     TIBTransaction Transas;
     // The report export filters, alive for the whole run so that every

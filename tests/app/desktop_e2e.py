@@ -3,7 +3,8 @@
 
 Starts the real `quorva` executable (its own main and event loop, no test
 seam) under Xvfb with a window manager, against the test server, and drives
-it with real input events through xdotool: log in, generate the balance
+it with real input events through xdotool: restart the database server
+under the start screen, log in, generate the balance
 report, page, zoom, find and save while the selection screen is still open,
 open both listings, a report that fails in preparation, log out and quit.
 A second run opens a saved page file through `quorva FILE.rpf`, and a third
@@ -13,7 +14,9 @@ artifacts folder for a person to look at.
 
 Usage: desktop_e2e.py QUORVA_EXECUTABLE ARTIFACTS_DIR
 Needs: Xvfb, openbox, xdotool, ImageMagick's import, qpdf, pdftotext,
-python3-xlrd; the test server on QUORVA_DB_HOST (ctest's db fixture).
+python3-xlrd; the test server on QUORVA_DB_HOST (ctest's db fixture), which
+it stops and starts again through QUORVA_FBCTL (server/fbctl.sh) with its
+QUORVA_FB_ROOT.
 """
 import contextlib
 import os
@@ -206,6 +209,32 @@ def login(start, cond, password):
     keys(start, "Return")
     type_text(start, password)
     keys(start, "Return", "KP_Enter")
+
+
+def server(command):
+    """Stops or starts the test server (the data stays as it is)."""
+    fbctl = os.environ.get("QUORVA_FBCTL") or os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", "..", "server", "fbctl.sh")
+    try:
+        run("bash", fbctl, command, timeout=120)
+    except subprocess.CalledProcessError as e:
+        raise Failure("fbctl.sh %s failed: %s" % (command, e.stderr.strip()))
+
+
+def restart_server(steps):
+    """The server goes away under the start screen and comes back; the
+    status line follows, and the next login must work without restarting
+    the program."""
+    began = time.monotonic()
+    server("stop")
+    try:
+        time.sleep(1.5)  # a probe tick notices
+        steps.shot("server-stopped")
+    finally:
+        server("start")
+    time.sleep(2.5)  # a tick connects again
+    steps.shot("server-back")
+    print("server restart under the start screen: %.1f s" % (time.monotonic() - began), flush=True)
 
 
 def check_pdf(path, texts):
@@ -422,6 +451,7 @@ def desktop_flow(steps, work):
         # The login fields appear once the probe reaches the server.
         time.sleep(2.5)
         steps.shot("start-screen")
+        restart_server(steps)
         login(start, "60", "bal60")
         selection = wait_window("Condomínio Balancete Modelo")
         steps.shot("selection-screen")
@@ -430,9 +460,15 @@ def desktop_flow(steps, work):
         start = paging(steps, start)
         start = failed_preparation(steps, start)
         steps.shot("back-on-start-screen")
-        # "Encerrar" ends the program, the listing's preview with it.
-        click(start, 30, 10)
-        code = prog.wait()
+        # "Encerrar" ends the program, the listing's preview with it; with
+        # the server gone meanwhile, nothing is said about a connection that
+        # had nothing left to lose.
+        server("stop")
+        try:
+            click(start, 30, 10)
+            code = prog.wait()
+        finally:
+            server("start")
         if code != 0:
             raise Failure("the program ended with %d" % code)
         if windows("Pré-visualização"):

@@ -137,6 +137,121 @@ TEST(ServerLoss, NextStatementRaisesTheServersTextAndNothingBreaks) {
     EXPECT_TRUE(Fbctl(QStringLiteral("stop")));
 }
 
+// Ends the server at once, as a crash or a restart ends it for its clients
+// (and faster than a clean stop).
+void KillServer() {
+    const pid_t pid = ServerPid();
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    for (int i = 0; i < 200 && kill(pid, 0) == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+QString Error(const std::function<void()>& statement) {
+    try {
+        statement();
+    } catch (const EIBError& e) {
+        return e.Message();
+    }
+    return QStringLiteral("(no error)");
+}
+
+bool SaysConnectionLost(const QString& message) {
+    return message.startsWith(QStringLiteral("Error reading data from the connection")) ||
+           message.startsWith(QStringLiteral("Error writing data to the connection"));
+}
+
+std::int32_t Count(TIBSQL& sql, const QString& text) {
+    sql.Close();
+    sql.SetSQL(text);
+    sql.ExecQuery();
+    const std::int32_t n = sql.Fields(0).AsInteger();
+    sql.Close();
+    return n;
+}
+
+const QString kConds = QStringLiteral("select count(*) from cond where cond between 1 and 3");
+const QString kConnection = QStringLiteral("select current_connection from rdb$database");
+
+// The server restarted between two statements of a session: the second
+// attaches again once and runs, unless a transaction holds changes that the
+// new attachment could not carry over.
+TEST(ServerRestart, NextStatementReconnectsWhenNothingIsLost) {
+    ASSERT_TRUE(Fbctl(QStringLiteral("start"), QStringLiteral("--fixtures")));
+    {
+        DbTest::Session s(kPort);
+        TIBTransaction other;
+        other.SetDefaultDatabase(&s.db);
+        TIBSQL sql;
+        sql.SetDatabase(&s.db);
+        sql.SetTransaction(&s.tr);
+        const std::int32_t before = Count(sql, kConnection);
+        // Rows already read, with the cursor done and with rows to come.
+        TIBQuery buffered;
+        buffered.SetDatabase(&s.db);
+        buffered.SetTransaction(&s.tr);
+        buffered.SetSQL(QStringLiteral("select cond from cond where cond between 1 and 3"));
+        buffered.Open();
+        buffered.FetchAll();
+        TIBSQL cursor;
+        cursor.SetDatabase(&s.db);
+        cursor.SetTransaction(&s.tr);
+        cursor.SetSQL(QStringLiteral("select cond from cond order by cond"));
+        cursor.ExecQuery();
+        const std::int32_t first = cursor.Fields(0).AsInteger();
+
+        KillServer();
+        ASSERT_TRUE(Fbctl(QStringLiteral("start")));
+        EXPECT_EQ(Count(sql, kConds), 3);
+        EXPECT_NE(Count(sql, kConnection), before) << "not a new attachment";
+        EXPECT_FALSE(s.db.LostReason().has_value());
+        EXPECT_TRUE(s.tr.Active());
+        EXPECT_FALSE(other.Active());
+        EXPECT_EQ(buffered.RecordCount(), 3);
+        EXPECT_EQ(buffered.FieldByName(QStringLiteral("COND")).AsInteger(), 1);
+        // The cursor's row is still there, but its other rows are not: asking
+        // for them says so instead of ending as if there were no more.
+        EXPECT_EQ(cursor.Fields(0).AsInteger(), first);
+        EXPECT_TRUE(SaysConnectionLost(Error([&] { cursor.Next(); })));
+        cursor.Close();
+
+        // A write whose transaction has not ended: the loss is said, not
+        // papered over by a new attachment, until the transaction is ended.
+        TIBSQL write;
+        waittest::InsertLogRow(s, write, 9904);
+        KillServer();
+        ASSERT_TRUE(Fbctl(QStringLiteral("start")));
+        const QString lost = Error([&] { Count(sql, kConds); });
+        EXPECT_TRUE(SaysConnectionLost(lost)) << lost.toStdString();
+        EXPECT_EQ(Error([&] { Count(sql, kConds); }), lost);
+        EXPECT_THROW(s.tr.Commit(), EIBError);
+        EXPECT_NO_THROW(s.tr.Rollback());
+        // Starting a transaction is the first call now, as on a screen that
+        // switches its transaction on before its statements.
+        other.SetActive(true);
+        sql.SetTransaction(&other);
+        EXPECT_EQ(Count(sql, QStringLiteral("select count(*) from emissoes where cod = 9904")), 0);
+
+        // The server stays down: each statement says the loss, once, and
+        // the attachment is tried again at the next one.
+        KillServer();
+        for (int i = 0; i < 2; ++i) {
+            const QString down = Error([&] { Count(sql, kConds); });
+            EXPECT_TRUE(SaysConnectionLost(down)) << down.toStdString();
+        }
+        ASSERT_TRUE(Fbctl(QStringLiteral("start")));
+        EXPECT_EQ(Count(sql, kConds), 3);
+
+        // Closing after a loss, nothing changed: nothing to report.
+        KillServer();
+        EXPECT_NO_THROW(other.SetActive(false));
+        EXPECT_NO_THROW(s.db.SetConnected(false));
+        EXPECT_FALSE(s.db.Connected());
+    }
+    EXPECT_TRUE(Fbctl(QStringLiteral("stop")));
+}
+
 // A frozen server (stopped, as SIGSTOP stops it) answers nothing, not even a
 // cancel: the watchdog then closes the connection on our side, and a new
 // connection gives up after the time-out.
@@ -178,6 +293,15 @@ TEST(FrozenServer, EveryWaitEndsAfterTheTimeout) {
         held.ExecQuery();
         EXPECT_EQ(held.Fields(0).AsInteger(), 1);
         EXPECT_NO_THROW(waiter.tr.SetActive(false));
+        // A statement does not attach again after a time-out (that could
+        // wait all over again), but asking whether the connection works, as
+        // the start screen's probe does once the server answers, does.
+        EXPECT_EQ(Error([&] { waiter.tr.SetActive(true); }), statement.message);
+        EXPECT_NO_THROW(waiter.db.TestConnection());
+        EXPECT_FALSE(waiter.db.LostReason().has_value());
+        waiter.tr.SetActive(true);
+        EXPECT_EQ(Count(sql, kConds), 3);
+        waiter.tr.SetActive(false);
         try {
             waiter.db.SetConnected(false);
         } catch (const EIBError&) {
