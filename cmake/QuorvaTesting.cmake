@@ -1,13 +1,9 @@
 # quorva_add_test(<name> LABEL <unit|db|gui|slow> SOURCES ... LIBS ...
-#                 [DEFINITIONS ...] [TSAN] [LOCK <resource>] [NO_LEAK_CHECK])
+#                 [DEFINITIONS ...] [TSAN] [LOCK <resource>])
 #
 # LOCK: cases that must not run beside other cases holding the same
 # resource (ctest runs two at a time), such as tests that start, stop or
 # freeze a server instance of their own.
-#
-# NO_LEAK_CHECK: the address build runs the cases without the leak check.
-# For cases whose server drops their connections: the leak checker's tracer
-# then crashes beside the threads the database client library keeps for them.
 #
 # One GoogleTest executable, its cases discovered when ctest runs (not at
 # build time, so no display is needed while building). Tests labelled "db"
@@ -21,7 +17,7 @@ include(GoogleTest)
 find_package(GTest REQUIRED)
 
 function(quorva_add_test name)
-    cmake_parse_arguments(T "TSAN;NO_LEAK_CHECK" "LABEL;LOCK" "SOURCES;LIBS;DEFINITIONS" ${ARGN})
+    cmake_parse_arguments(T "TSAN" "LABEL;LOCK" "SOURCES;LIBS;DEFINITIONS" ${ARGN})
     if(NOT T_LABEL MATCHES "^(unit|db|gui|slow)$")
         message(FATAL_ERROR "${name}: LABEL must be unit, db, gui or slow")
     endif()
@@ -49,9 +45,6 @@ function(quorva_add_test name)
     endif()
     if(T_LOCK)
         list(APPEND props RESOURCE_LOCK ${T_LOCK})
-    endif()
-    if(T_NO_LEAK_CHECK AND QUORVA_SANITIZER STREQUAL "address")
-        list(APPEND props ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1")
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
