@@ -153,7 +153,7 @@ QString TIBField::DisplayText() const {
 
 // ---------------------------------------------------------------- query
 
-TIBQuery::TIBQuery() : statement_(std::make_unique<IBStatement>(FbClient::Api())) {
+TIBQuery::TIBQuery() {
     blobs_ = [this](const char* slot) {
         std::int64_t index = 0;
         std::memcpy(&index, slot, sizeof index);
@@ -162,46 +162,7 @@ TIBQuery::TIBQuery() : statement_(std::make_unique<IBStatement>(FbClient::Api())
 }
 
 TIBQuery::~TIBQuery() {
-    Close();
-    statement_->Drop();
-    SetTransaction(nullptr);
-    SetDatabase(nullptr);
-}
-
-void TIBQuery::SetDatabase(TIBDatabase* db) {
-    if (db == database_) {
-        return;
-    }
-    if (database_ != nullptr) {
-        Close();
-        statement_->Drop();
-        database_->RemoveClient(this);
-    }
-    database_ = db;
-    if (database_ != nullptr) {
-        database_->AddClient(this);
-    }
-}
-
-void TIBQuery::SetTransaction(TIBTransaction* t) {
-    if (t == transaction_) {
-        return;
-    }
-    if (transaction_ != nullptr) {
-        Close();
-        transaction_->RemoveClient(this);
-    }
-    transaction_ = t;
-    if (transaction_ != nullptr) {
-        transaction_->AddClient(this);
-    }
-}
-
-TIBTransaction* TIBQuery::EffectiveTransaction() const {
-    if (transaction_ != nullptr) {
-        return transaction_;
-    }
-    return database_ != nullptr ? database_->DefaultTransaction() : nullptr;
+    Detach();
 }
 
 void TIBQuery::SetSQL(const QStringList& lines) {
@@ -229,16 +190,9 @@ void TIBQuery::Open() {
     if (active_) {
         return;
     }
-    try {
-        OpenOnce();
-    } catch (const EIBError&) {
-        // A select that found the connection dropped is repeated once on a
-        // new attachment, as a single statement is (TIBSQL::ExecQuery).
-        if (database_ == nullptr || !database_->MayReconnect() || !database_->Reconnect()) {
-            throw;
-        }
-        OpenOnce();
-    }
+    // A select that found the connection dropped is repeated once on a new
+    // attachment, as a single statement is.
+    RepeatOnceAfterReconnect([this] { OpenOnce(); });
 }
 
 void TIBQuery::OpenOnce() {
@@ -444,28 +398,7 @@ TIBField& TIBQuery::FieldByName(const QString& name) const {
     FieldNotFound(name);
 }
 
-void TIBQuery::DatabaseDisconnecting() {
-    Close();
-    statement_->Drop();
-}
-
-void TIBQuery::DatabaseDestroyed() {
-    DatabaseDisconnecting();
-    database_ = nullptr;
-}
-
-void TIBQuery::DatabaseReattached(const EIBError& lost) {
-    if (active_ && statement_->CursorOpen()) {
-        cutOff_ = lost;
-    }
-    statement_->Drop();
-}
-
-void TIBQuery::TransactionEnding() {
-    Close();
-}
-
-void TIBQuery::TransactionDestroyed() {
-    Close();
-    transaction_ = nullptr;
+bool TIBQuery::RowsPending() const {
+    // The rows already buffered stay readable.
+    return active_ && statement_->CursorOpen();
 }

@@ -5,6 +5,7 @@
 #include "DataSet.h"
 #include "IBDatabase.h"
 #include "IBSQL.h"
+#include "IBStatementOwner.h"
 
 #include <QStringList>
 #include <memory>
@@ -113,7 +114,7 @@ public:
     TBooleanField(TIBQuery& q, QString name) : TIBField(q, std::move(name), Kind::Boolean) {}
 };
 
-class TIBQuery final : public TDataSet, private IBDatabaseClient, private IBTransactionClient {
+class TIBQuery final : public TDataSet, public IBStatementOwner {
 public:
     static constexpr int BufferChunks = 1000;
 
@@ -121,11 +122,6 @@ public:
     ~TIBQuery() override;
     TIBQuery(const TIBQuery&) = delete;
     TIBQuery& operator=(const TIBQuery&) = delete;
-
-    TIBDatabase* Database() const { return database_; }
-    void SetDatabase(TIBDatabase* db);
-    TIBTransaction* Transaction() const { return transaction_; }
-    void SetTransaction(TIBTransaction* t);
 
     QStringList SQL() const { return sql_; }
     // Replaces the text; an open query is closed first.
@@ -145,7 +141,7 @@ public:
     }
 
     void Open();
-    void Close();
+    void Close() override;
     void SetActive(bool on) { on ? Open() : Close(); }
     // Fetches every remaining row into the buffer.
     void FetchAll();
@@ -169,16 +165,8 @@ private:
     void OpenOnce();
     bool FetchRow();
     void CreateFields();
-    void DatabaseDisconnecting() override;
-    void DatabaseDestroyed() override;
-    void DatabaseReattached(const EIBError& lost) override;
-    void TransactionEnding() override;
-    void TransactionDestroyed() override;
-    TIBTransaction* EffectiveTransaction() const;
+    bool RowsPending() const override;
 
-    std::unique_ptr<IBStatement> statement_;
-    TIBDatabase* database_ = nullptr;
-    TIBTransaction* transaction_ = nullptr;
     TIBTransaction* openTransaction_ = nullptr;
     QStringList sql_;
     bool active_ = false;
@@ -192,8 +180,5 @@ private:
     std::vector<std::unique_ptr<TIBField>> persistent_;
     std::vector<std::unique_ptr<TIBField>> dynamic_;
     std::vector<TIBField*> fields_;
-    // Set when the connection was attached anew while rows were still to
-    // come; the rows already buffered stay readable.
-    std::optional<EIBError> cutOff_;
     IBBlobReader blobs_;
 };

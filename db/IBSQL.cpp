@@ -118,7 +118,7 @@ QByteArray TIBXSQLVAR::AsBytes() const {
 
 // ---------------------------------------------------------------- statement
 
-TIBSQL::TIBSQL() : statement_(std::make_unique<IBStatement>(FbClient::Api())) {
+TIBSQL::TIBSQL() {
     blobs_ = [this](const char* id) {
         TIBTransaction* t =
             cursorTransaction_ != nullptr ? cursorTransaction_ : EffectiveTransaction();
@@ -131,46 +131,7 @@ TIBSQL::TIBSQL() : statement_(std::make_unique<IBStatement>(FbClient::Api())) {
 }
 
 TIBSQL::~TIBSQL() {
-    Close();
-    statement_->Drop();
-    SetTransaction(nullptr);
-    SetDatabase(nullptr);
-}
-
-void TIBSQL::SetDatabase(TIBDatabase* db) {
-    if (db == database_) {
-        return;
-    }
-    if (database_ != nullptr) {
-        Close();
-        statement_->Drop();
-        database_->RemoveClient(this);
-    }
-    database_ = db;
-    if (database_ != nullptr) {
-        database_->AddClient(this);
-    }
-}
-
-void TIBSQL::SetTransaction(TIBTransaction* t) {
-    if (t == transaction_) {
-        return;
-    }
-    if (transaction_ != nullptr) {
-        Close();
-        transaction_->RemoveClient(this);
-    }
-    transaction_ = t;
-    if (transaction_ != nullptr) {
-        transaction_->AddClient(this);
-    }
-}
-
-TIBTransaction* TIBSQL::EffectiveTransaction() const {
-    if (transaction_ != nullptr) {
-        return transaction_;
-    }
-    return database_ != nullptr ? database_->DefaultTransaction() : nullptr;
+    Detach();
 }
 
 void TIBSQL::SetParamCheck(bool on) {
@@ -231,22 +192,11 @@ void TIBSQL::ExecQuery() {
     if (open_) {
         throw EIBError(QString::fromLatin1(IBText::SQLOpen));
     }
-    try {
-        Execute();
-    } catch (const EIBError&) {
-        // A connection the server dropped (a restart) is attached again once
-        // and the statement repeated, when that loses nothing and does nothing
-        // twice: no transaction holds changes, which also rules out a write
-        // that reached the server (it counts as a change before it is sent).
-        if (database_ == nullptr || !database_->MayReconnect()) {
-            throw;
-        }
-        Close();
-        if (!database_->Reconnect()) {
-            throw; // the server is still away: the loss is what is said
-        }
-        Execute();
-    }
+    // A connection the server dropped (a restart) is attached again once
+    // and the statement repeated, when that loses nothing and does nothing
+    // twice: no transaction holds changes, which also rules out a write that
+    // reached the server (it counts as a change before it is sent).
+    RepeatOnceAfterReconnect([this] { Execute(); });
 }
 
 void TIBSQL::Execute() {
@@ -339,29 +289,11 @@ TIBXSQLVAR TIBSQL::FieldByName(const QString& name) const {
 }
 
 void TIBSQL::DatabaseDisconnecting() {
-    Close();
-    statement_->Drop();
+    IBStatementOwner::DatabaseDisconnecting();
     hasRow_ = false;
 }
 
-void TIBSQL::DatabaseDestroyed() {
-    DatabaseDisconnecting();
-    database_ = nullptr;
-}
-
-void TIBSQL::DatabaseReattached(const EIBError& lost) {
+bool TIBSQL::RowsPending() const {
     // The current row stays readable: it lives in the statement's buffer.
-    if (open_ && !eof_) {
-        cutOff_ = lost;
-    }
-    statement_->Drop();
-}
-
-void TIBSQL::TransactionEnding() {
-    Close();
-}
-
-void TIBSQL::TransactionDestroyed() {
-    Close();
-    transaction_ = nullptr;
+    return open_ && !eof_;
 }

@@ -2,6 +2,7 @@
 // Single statements: close, set the text, set parameters, execute, read the
 // current row's columns, step to the next row.
 #include "IBDatabase.h"
+#include "IBStatementOwner.h"
 
 #include <QString>
 #include <memory>
@@ -56,18 +57,13 @@ private:
     int index_;
 };
 
-class TIBSQL final : private IBDatabaseClient, private IBTransactionClient {
+class TIBSQL final : public IBStatementOwner {
 public:
     TIBSQL();
     ~TIBSQL();
     TIBSQL(const TIBSQL&) = delete;
     TIBSQL& operator=(const TIBSQL&) = delete;
 
-    TIBDatabase* Database() const { return database_; }
-    void SetDatabase(TIBDatabase* db);
-    // Without one, the database's default transaction is used.
-    TIBTransaction* Transaction() const { return transaction_; }
-    void SetTransaction(TIBTransaction* t);
     bool ParamCheck() const { return paramCheck_; }
     void SetParamCheck(bool on);
 
@@ -85,7 +81,7 @@ public:
     void Prepare();
     bool Prepared() const;
     // Closes the cursor and clears the row state; nothing when closed.
-    void Close();
+    void Close() override;
     bool Open() const { return open_; }
     // Fetches the next row; past the last one Eof() becomes true.
     void Next();
@@ -101,23 +97,14 @@ public:
 private:
     friend class TIBXSQLVAR;
     void DatabaseDisconnecting() override;
-    void DatabaseDestroyed() override;
-    void DatabaseReattached(const EIBError& lost) override;
-    void TransactionEnding() override;
-    void TransactionDestroyed() override;
-    TIBTransaction* EffectiveTransaction() const;
+    bool RowsPending() const override;
     void Execute();
 
-    std::unique_ptr<IBStatement> statement_;
-    TIBDatabase* database_ = nullptr;
-    TIBTransaction* transaction_ = nullptr;
     TIBTransaction* cursorTransaction_ = nullptr;
     bool paramCheck_ = true;
     bool open_ = false;
     bool eof_ = false;
     bool bof_ = false;
     bool hasRow_ = false;
-    // Set when the connection was attached anew under an open cursor.
-    std::optional<EIBError> cutOff_;
     IBBlobReader blobs_;
 };
