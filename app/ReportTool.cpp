@@ -12,6 +12,7 @@
 
 #include <QGuiApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <langinfo.h>
 
@@ -39,6 +40,18 @@ bool ArgumentsAreText(int argc, char** argv) {
         }
     }
     return true;
+}
+
+// Ends the one-shot tool once its run is over. Everything the run made is
+// written and closed by then: outputs renamed into place, spool files
+// removed, the connection detached. What exit() would still do is tear down
+// the toolkit and the database client library, whose shut-down waits for
+// its own idle threads: about 50 ms on every run, a third of a short
+// report's time.
+[[noreturn]] void EndRun(int code) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(code);
 }
 
 } // namespace
@@ -72,9 +85,9 @@ int main(int argc, char** argv) {
     }
     const int code = Run(*options);
     if (StopCode() == 0 || code == ExitOk) {
-        return code;
+        EndRun(code);
     }
     PrintErr(QStringLiteral("stopped by %1")
                  .arg(QString::fromLocal8Bit(strsignal(StopSignals::Received()))));
-    return StopCode();
+    EndRun(StopCode());
 }
