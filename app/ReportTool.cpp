@@ -5,6 +5,7 @@
 // program run here; only the engine's windows are replaced: progress goes to
 // a line on standard error and the prepared pages are saved instead of shown.
 #include "IBCall.h"
+#include "IBQuery.h"
 #include "RLEngineServices.h"
 #include "RegionalSettings.h"
 #include "StopSignals.h"
@@ -68,6 +69,9 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     }
     qInstallMessageHandler(QuietQtMessages);
+    // No window waits on a run here: the report's rows are fetched on a
+    // reader thread while its pages are laid out.
+    TIBQuery::SetFetchAhead(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("quorva-report"));
     RegionalSettings::Reload();
