@@ -5,6 +5,7 @@
 #include "BalanceteEntry.h"
 #include "DMod.h"
 #include "DateTime.h"
+#include "ErrorHandler.h"
 #include "Exception.h"
 #include "IBCall.h"
 #include "IBSQL.h"
@@ -268,6 +269,20 @@ int FailedWith(Failures& failures, int otherwise) {
     return otherwise;
 }
 
+// The data module at the end of a run: its connection is closed as its
+// destruction closes it, but its memory is left to the end of the process,
+// which follows at once. Freed piece by piece, the models it keeps (a
+// spreadsheet's whole workbook among them) took nearly a tenth of a
+// spreadsheet run.
+struct CloseDataModule {
+    void operator()(TDM* dm) const {
+        Guard([dm] { dm->DataModuleDestroy(dm); });
+        if (DM == dm) {
+            DM = nullptr;
+        }
+    }
+};
+
 } // namespace
 
 int Run(const Options& o) {
@@ -288,9 +303,9 @@ int Run(const Options& o) {
     } restore;
 
     IBCall::SetTimeout(o.TimeoutSeconds);
-    std::unique_ptr<TDM> dm;
+    std::unique_ptr<TDM, CloseDataModule> dm;
     try {
-        dm = std::make_unique<TDM>();
+        dm.reset(new TDM);
     } catch (const Exception& e) {
         PrintErr(e.Message());
         return ExitServerUnreachable;

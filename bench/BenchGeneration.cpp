@@ -5,9 +5,11 @@
 // the same run ReportLab's platypus lays out the same rows in the same
 // layout (bench/reportlab_banded.py). Then peak memory is measured in child
 // processes generating 100 and 10,000 pages from computed rows, which
-// take no memory of their own: the page storage spools, so it must be flat.
+// take no memory of their own: the page storage spools, so it must be flat,
+// and so must the time per page (scale).
 //
 //   bench_generation                 the whole comparison
+//   bench_generation --scale         the scale part only
 //   bench_generation --pages N       one child run: prints "pages kB seconds"
 #include "MemTestDataSet.h"
 
@@ -315,9 +317,44 @@ int ChildRun(int pages) {
     return 0;
 }
 
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// Per-page time and peak memory of child processes generating 100 and
+// 10,000 pages.
+void Scale() {
+    std::printf("scale: generation from computed rows at 100 and 10,000 pages (child processes, "
+                "medians of 5 and 3 runs; load %s)\n",
+                LoadAverage().c_str());
+    double perPage[2] = {0, 0};
+    int at = 0;
+    for (auto [n, runs] : {std::pair{100, 5}, {10000, 3}}) {
+        std::vector<double> times;
+        QList<QByteArray> out;
+        for (int run = 0; run < runs; ++run) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(), {"--pages", QString::number(n)});
+            child.waitForFinished(-1);
+            out = child.readAllStandardOutput().trimmed().split(' ');
+            times.push_back(out.value(2).toDouble());
+        }
+        const int made = out.value(0).toInt();
+        const double seconds = Median(times);
+        perPage[at++] = made > 0 ? seconds / made : 0;
+        std::printf("  %6d pages requested: %6d pages, %7.3f s, %6.3f ms per page, peak %7s kB\n",
+                    n, made, seconds, 1000 * perPage[at - 1], out.value(1).constData());
+    }
+    std::printf("  per-page time at 10,000 against 100 pages: ratio %.2f (target <= 1.1)\n",
+                perPage[0] > 0 ? perPage[1] / perPage[0] : 0.0);
 }
 
 } // namespace
@@ -331,6 +368,10 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 3 && args.at(1) == QLatin1String("--pages")) {
         return ChildRun(args.at(2).toInt());
+    }
+    if (args.size() == 2 && args.at(1) == QLatin1String("--scale")) {
+        Scale();
+        return 0;
     }
 
     const int rows = 1000 * RowsPerPage;
@@ -376,14 +417,6 @@ int main(int argc, char** argv) {
     std::printf("  ratio: %.1fx faster (target >= 10x)\n", b / a);
     std::printf("  peak memory of this process: %ld kB\n", PeakRssKb());
 
-    std::printf("peak memory of a generation from computed rows (child processes)\n");
-    for (int n : {100, 10000}) {
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {"--pages", QString::number(n)});
-        child.waitForFinished(-1);
-        const QList<QByteArray> out = child.readAllStandardOutput().trimmed().split(' ');
-        std::printf("  %6d pages requested: %6s pages, peak %7s kB, %6s s\n", n,
-                    out.value(0).constData(), out.value(1).constData(), out.value(2).constData());
-    }
+    Scale();
     return 0;
 }

@@ -12,7 +12,7 @@
 #
 # Sanitizer builds register only what they are meant to check: the address
 # build takes the unit and db tests, the thread build takes tests marked
-# TSAN (page storage and background filter runs).
+# TSAN (page storage, background filter runs, a query's reader thread).
 include(GoogleTest)
 find_package(GTest REQUIRED)
 

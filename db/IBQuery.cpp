@@ -5,6 +5,7 @@
 #include "IBError.h"
 #include "IBStatement.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -74,6 +75,8 @@ std::unique_ptr<TIBField> MakeField(TIBQuery& q, const QString& name, TIBField::
     }
     return std::make_unique<TBlobField>(q, name);
 }
+
+std::atomic<bool> fetchAhead = false;
 
 } // namespace
 
@@ -157,6 +160,7 @@ TIBQuery::TIBQuery() {
     blobs_ = [this](const char* slot) {
         std::int64_t index = 0;
         std::memcpy(&index, slot, sizeof index);
+        const std::lock_guard<std::mutex> lock(rowsMutex_);
         return blobStore_[static_cast<std::size_t>(index)];
     };
 }
@@ -222,14 +226,113 @@ void TIBQuery::OpenOnce() {
     active_ = true;
     rowSize_ = statement_->RowSize();
     count_ = 0;
+    known_ = 0;
     current_ = -1;
     try {
-        eof_ = !FetchRow();
+        eof_ = !NextKnownRow();
     } catch (...) {
         Close();
         throw;
     }
-    current_ = count_ > 0 ? 0 : -1;
+    current_ = known_ > 0 ? 0 : -1;
+    PointAtCurrentRow();
+    // The first row is there: the statement ran and its errors are raised
+    // here, as without a reader.
+    if (!eof_ && fetchAhead && TDataWaitPump::Current() == nullptr) {
+        StartReader();
+    }
+}
+
+void TIBQuery::SetFetchAhead(bool on) {
+    fetchAhead = on;
+}
+
+bool TIBQuery::FetchAhead() {
+    return fetchAhead;
+}
+
+void TIBQuery::StartReader() {
+    readerStop_ = false;
+    readerDone_ = false;
+    readerError_ = nullptr;
+    reader_ = std::thread([this] { ReadAhead(); });
+}
+
+// The reader thread: fetches until the last row, an error, or a stop. Its
+// calls go through the same bounded waits as every other call, so a stopping
+// program or a lost server ends it too; its error waits for the reading side
+// at the row it could not fetch.
+void TIBQuery::ReadAhead() {
+    std::exception_ptr error;
+    try {
+        for (;;) {
+            {
+                const std::lock_guard<std::mutex> lock(rowsMutex_);
+                if (readerStop_) {
+                    break;
+                }
+            }
+            if (!FetchRow()) {
+                break;
+            }
+        }
+    } catch (...) {
+        error = std::current_exception();
+    }
+    const std::lock_guard<std::mutex> lock(rowsMutex_);
+    readerError_ = error;
+    readerDone_ = true;
+    rowsChanged_.notify_all();
+}
+
+void TIBQuery::StopReader() {
+    if (!reader_.joinable()) {
+        return;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(rowsMutex_);
+        readerStop_ = true;
+    }
+    reader_.join();
+}
+
+bool TIBQuery::NextKnownRow() {
+    if (!reader_.joinable()) {
+        // Rows a reader stopped early had already fetched come first.
+        if (count_ > known_) {
+            ++known_;
+            return true;
+        }
+        if (!FetchRow()) {
+            return false;
+        }
+        ++known_;
+        return true;
+    }
+    std::unique_lock<std::mutex> lock(rowsMutex_);
+    rowsChanged_.wait(lock, [&] { return count_ > known_ || readerDone_; });
+    if (count_ > known_) {
+        ++known_;
+        return true;
+    }
+    std::exception_ptr error = std::exchange(readerError_, nullptr);
+    lock.unlock();
+    reader_.join();
+    if (error) {
+        std::rethrow_exception(error);
+    }
+    return false;
+}
+
+void TIBQuery::PointAtCurrentRow() {
+    if (current_ < 0) {
+        row_ = nullptr;
+        return;
+    }
+    const std::size_t chunk = static_cast<std::size_t>(current_ / BufferChunks);
+    const std::size_t slot = static_cast<std::size_t>(current_ % BufferChunks);
+    const std::lock_guard<std::mutex> lock(rowsMutex_);
+    row_ = chunks_[chunk].get() + slot * static_cast<std::size_t>(rowSize_);
 }
 
 void TIBQuery::CreateFields() {
@@ -277,13 +380,21 @@ bool TIBQuery::FetchRow() {
         statement_->CloseCursor();
         return false;
     }
+    // Only the fetching side changes count_, so it reads it without the lock.
     const std::size_t slotInChunk = static_cast<std::size_t>(count_ % BufferChunks);
+    char* slot = nullptr;
     if (slotInChunk == 0) {
-        // The buffer grows by whole chunks of rows, never row by row.
-        chunks_.push_back(
-            std::make_unique<char[]>(static_cast<std::size_t>(rowSize_) * BufferChunks));
+        // The buffer grows by whole chunks of rows, never row by row; every
+        // byte of a row is copied in, so a chunk needs no clearing first.
+        auto chunk = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(rowSize_) *
+                                                            BufferChunks);
+        slot = chunk.get();
+        const std::lock_guard<std::mutex> lock(rowsMutex_);
+        chunks_.push_back(std::move(chunk));
+    } else {
+        const std::lock_guard<std::mutex> lock(rowsMutex_);
+        slot = chunks_.back().get() + slotInChunk * static_cast<std::size_t>(rowSize_);
     }
-    char* slot = chunks_.back().get() + slotInChunk * static_cast<std::size_t>(rowSize_);
     std::memcpy(slot, statement_->Row(), static_cast<std::size_t>(rowSize_));
     // Blobs are read whole now, while the transaction is surely active; the
     // row keeps the blob's index in the store in place of its id.
@@ -294,16 +405,23 @@ bool TIBQuery::FetchRow() {
         if (null < 0) {
             continue;
         }
-        blobStore_.push_back(statement_->ReadBlob(openTransaction_->Handle(), slot + c.offset));
-        auto index = static_cast<std::int64_t>(blobStore_.size() - 1);
+        QByteArray blob = statement_->ReadBlob(openTransaction_->Handle(), slot + c.offset);
+        std::int64_t index = 0;
+        {
+            const std::lock_guard<std::mutex> lock(rowsMutex_);
+            blobStore_.push_back(std::move(blob));
+            index = static_cast<std::int64_t>(blobStore_.size() - 1);
+        }
         std::memcpy(slot + c.offset, &index, sizeof index);
     }
+    const std::lock_guard<std::mutex> lock(rowsMutex_);
     ++count_;
+    rowsChanged_.notify_all();
     return true;
 }
 
 void TIBQuery::FetchAll() {
-    while (active_ && FetchRow()) {
+    while (active_ && NextKnownRow()) {
     }
 }
 
@@ -311,16 +429,18 @@ void TIBQuery::First() {
     if (!active_) {
         return;
     }
-    current_ = count_ > 0 ? 0 : -1;
-    eof_ = count_ == 0;
+    current_ = known_ > 0 ? 0 : -1;
+    eof_ = known_ == 0;
+    PointAtCurrentRow();
 }
 
 void TIBQuery::Next() {
     if (!active_ || eof_) {
         return;
     }
-    if (current_ + 1 < count_ || FetchRow()) {
+    if (current_ + 1 < known_ || NextKnownRow()) {
         ++current_;
+        PointAtCurrentRow();
     } else {
         eof_ = true;
     }
@@ -330,6 +450,7 @@ void TIBQuery::Close() {
     if (!active_) {
         return;
     }
+    StopReader();
     statement_->CloseCursor();
     if (openTransaction_ != nullptr && openTransaction_ != transaction_) {
         openTransaction_->RemoveClient(this);
@@ -339,6 +460,8 @@ void TIBQuery::Close() {
     active_ = false;
     eof_ = true;
     current_ = -1;
+    row_ = nullptr;
+    known_ = 0;
     count_ = 0;
     chunks_.clear();
     chunks_.shrink_to_fit();
@@ -363,10 +486,8 @@ IBCell TIBQuery::CellAt(int column) const {
     cell.column = &statement_->Columns()[static_cast<std::size_t>(column)];
     cell.charset = statement_->Charset();
     cell.blobs = &blobs_;
-    if (active_ && current_ >= 0) {
-        const std::size_t chunk = static_cast<std::size_t>(current_ / BufferChunks);
-        const std::size_t slot = static_cast<std::size_t>(current_ % BufferChunks);
-        cell.row = chunks_[chunk].get() + slot * static_cast<std::size_t>(rowSize_);
+    if (active_) {
+        cell.row = row_;
     }
     return cell;
 }
@@ -398,7 +519,9 @@ TIBField& TIBQuery::FieldByName(const QString& name) const {
     FieldNotFound(name);
 }
 
-bool TIBQuery::RowsPending() const {
-    // The rows already buffered stay readable.
+bool TIBQuery::RowsPending() {
+    // The rows already buffered stay readable; the reader thread must not
+    // touch the statement while the old attachment's handles are dropped.
+    StopReader();
     return active_ && statement_->CursorOpen();
 }

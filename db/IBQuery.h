@@ -1,15 +1,22 @@
 #pragma once
 // Query datasets: a select whose rows are kept in memory, 1000 rows to a
 // chunk, and read through typed fields. TIBQuery is the TDataSet the report
-// engine walks.
+// engine walks. With fetching ahead switched on, an open query fetches its
+// remaining rows on a reader thread of its own while the rows already there
+// are read, so that a report lays out its pages while the server is still
+// sending rows.
 #include "DataSet.h"
 #include "IBDatabase.h"
 #include "IBSQL.h"
 #include "IBStatementOwner.h"
 
 #include <QStringList>
+#include <condition_variable>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 class IBStatement;
@@ -146,12 +153,20 @@ public:
     // Fetches every remaining row into the buffer.
     void FetchAll();
 
+    // Whether queries opened from now on fetch ahead on a reader thread
+    // (off until switched on). Only where no window waits on the opening
+    // thread: a query opened under a wait pump fetches as it is read, so the
+    // pump keeps running during every wait for the server.
+    static void SetFetchAhead(bool on);
+    static bool FetchAhead();
+
     bool Active() const override { return active_; }
     void First() override;
     void Next() override;
     bool Eof() const override { return eof_; }
-    // The rows fetched so far (every row after FetchAll or once Eof).
-    int RecordCount() const override { return count_; }
+    // The rows read so far (every row after FetchAll or once Eof); rows a
+    // reader thread fetched ahead count once they are reached.
+    int RecordCount() const override { return known_; }
     TField* FindField(const QString& name) const override;
     // 'Field "NAME" not found' when absent.
     TIBField& FieldByName(const QString& name) const;
@@ -164,18 +179,36 @@ private:
     IBCell CellAt(int column) const;
     void OpenOnce();
     bool FetchRow();
+    // Makes the row after the known ones known: from the reader thread's
+    // rows (waiting for it) or fetched here. False past the last row.
+    bool NextKnownRow();
+    void PointAtCurrentRow();
+    void StartReader();
+    void ReadAhead();
+    void StopReader();
     void CreateFields();
-    bool RowsPending() const override;
+    bool RowsPending() override;
 
     TIBTransaction* openTransaction_ = nullptr;
     QStringList sql_;
     bool active_ = false;
     bool eof_ = true;
     int current_ = -1;
-    int count_ = 0;
+    int known_ = 0;             // rows the reading side has reached
+    const char* row_ = nullptr; // the current row
     int rowSize_ = 0;
+    // Written by whoever fetches (the reader thread while it runs), under
+    // rowsMutex_: the rows fetched, their chunks and their blobs. A chunk
+    // never moves once made, so a row's address stays good without the lock.
+    mutable std::mutex rowsMutex_;
+    std::condition_variable rowsChanged_;
+    int count_ = 0;
     std::vector<std::unique_ptr<char[]>> chunks_;
     std::vector<QByteArray> blobStore_;
+    std::thread reader_;
+    bool readerStop_ = false;        // under rowsMutex_
+    bool readerDone_ = false;        // under rowsMutex_
+    std::exception_ptr readerError_; // under rowsMutex_
     std::vector<int> blobColumns_;
     std::vector<std::unique_ptr<TIBField>> persistent_;
     std::vector<std::unique_ptr<TIBField>> dynamic_;

@@ -293,7 +293,7 @@ void TIBSQL::DatabaseDisconnecting() {
     hasRow_ = false;
 }
 
-bool TIBSQL::RowsPending() const {
+bool TIBSQL::RowsPending() {
     // The current row stays readable: it lives in the statement's buffer.
     return open_ && !eof_;
 }

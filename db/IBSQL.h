@@ -97,7 +97,7 @@ public:
 private:
     friend class TIBXSQLVAR;
     void DatabaseDisconnecting() override;
-    bool RowsPending() const override;
+    bool RowsPending() override;
     void Execute();
 
     TIBTransaction* cursorTransaction_ = nullptr;

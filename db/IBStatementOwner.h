@@ -41,9 +41,10 @@ protected:
     // the first failure is what is raised.
     void RepeatOnceAfterReconnect(const std::function<void()>& call);
 
-    // Whether a cursor still had rows to give: after a new attachment those
-    // rows are gone, and asking for them raises the loss (cutOff_).
-    virtual bool RowsPending() const = 0;
+    // Called when the connection was attached anew: ends any reading still
+    // under way on the old cursor, and says whether it still had rows to
+    // give. Those rows are gone; asking for them raises the loss (cutOff_).
+    virtual bool RowsPending() = 0;
     void DatabaseDisconnecting() override;
 
     std::unique_ptr<IBStatement> statement_;

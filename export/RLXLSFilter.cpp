@@ -173,6 +173,7 @@ void SetCellValue(TRLXLSRange& range, const QString& text, bool findNumbers,
 
 TRLXLSPage PageTexts(const TRLGraphicSurface& page) {
     TRLXLSPage out;
+    out.Texts.reserve(static_cast<std::size_t>(page.ObjectCount()));
     for (int i = 0; i < page.ObjectCount(); ++i) {
         if (page.Objects(i)->Kind() != TRLGraphicObjectKind::Text) {
             continue;

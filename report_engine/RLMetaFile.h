@@ -122,8 +122,10 @@ struct TRLTransform {
     double ScaleY = 1.0;
     int DX = 0;
     int DY = 0;
-    int X(int x) const { return RoundHalfEven(x * ScaleX) + DX; }
-    int Y(int y) const { return RoundHalfEven(y * ScaleY) + DY; }
+    // Bands move onto the page unscaled, hundreds of objects a page: a whole
+    // number times 1 needs no rounding.
+    int X(int x) const { return (ScaleX == 1.0 ? x : RoundHalfEven(x * ScaleX)) + DX; }
+    int Y(int y) const { return (ScaleY == 1.0 ? y : RoundHalfEven(y * ScaleY)) + DY; }
     TRect Rect(const TRect& r) const { return {X(r.Left), Y(r.Top), X(r.Right), Y(r.Bottom)}; }
     TPoint Point(TPoint p) const { return {X(p.X), Y(p.Y)}; }
 };

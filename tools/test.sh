@@ -3,7 +3,7 @@
 # private database server (started and stopped by ctest around the db tests).
 #   normal build: every test (unit, db, gui, slow)
 #   address + undefined sanitizers: the unit and db tests
-#   thread sanitizer: the page storage and background filter tests
+#   thread sanitizer: the page storage, background filter and query reader tests
 #   fuzz targets (clang, address + undefined sanitizers): each run for a
 #   bounded time, see tools/fuzz.sh (about 3 minutes with its build)
 set -euo pipefail
