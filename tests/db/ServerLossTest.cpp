@@ -200,10 +200,28 @@ TEST(ServerRestart, NextStatementReconnectsWhenNothingIsLost) {
         cursor.SetSQL(QStringLiteral("select cond from cond order by cond"));
         cursor.ExecQuery();
         const std::int32_t first = cursor.Fields(0).AsInteger();
+        // A query whose reader thread is still fetching when the server goes.
+        TIBQuery::SetFetchAhead(true);
+        TIBQuery ahead;
+        ahead.SetDatabase(&s.db);
+        ahead.SetTransaction(&s.tr);
+        ahead.SetSQL(QStringLiteral("select a.rdb$type from rdb$types a cross join rdb$types b "
+                                    "cross join rdb$types c"));
+        ahead.Open();
+        TIBQuery::SetFetchAhead(false);
 
         KillServer();
         ASSERT_TRUE(Fbctl(QStringLiteral("start")));
         EXPECT_EQ(Count(sql, kConds), 3);
+        // Its rows are read up to where the reader got, then the loss is
+        // said: the query never ends as if it had no more rows.
+        const QString aheadEnd = Error([&] {
+            while (!ahead.Eof()) {
+                ahead.Next();
+            }
+        });
+        EXPECT_TRUE(SaysConnectionLost(aheadEnd)) << aheadEnd.toStdString();
+        ahead.Close();
         EXPECT_NE(Count(sql, kConnection), before) << "not a new attachment";
         EXPECT_FALSE(s.db.LostReason().has_value());
         EXPECT_TRUE(s.tr.Active());
