@@ -19,7 +19,7 @@ TOOL="$TOP/$BUILD/app/quorva-report"
 [ -x "$TOOL" ] || { echo "build quorva-report first ($TOOL)" >&2; exit 1; }
 command -v pdftoppm >/dev/null || { echo "pdftoppm missing (poppler-utils)" >&2; exit 1; }
 
-export QUORVA_FB_ROOT="$TOP/build/firebird-bench"
+export QUORVA_FB_ROOT="$TOP/build/firebird-bench-png"
 export QUORVA_DEMO_SCALE=0.05
 HOST="${QUORVA_DB_HOST:-127.0.0.1}"
 RUNS="${BENCH_RUNS:-5}"
