@@ -129,20 +129,7 @@ SELECT substring(subconta from 1 for 1) as grau1,  substring(subconta from 1 for
 rollback;
 SQL
 
-# One run's wall time and the client's own processor time (user + system),
-# appended to a file; the commands are run in turns, so that a change of
-# load on a shared machine touches each of them alike. The processor time
-# says what the client itself spent.
-time_run() { # file command...
-  local file="$1"
-  shift
-  /usr/bin/time -f "%e %U %S" -o "$OUT/time" "$@" >/dev/null 2>&1
-  tr ',' '.' <"$OUT/time" | LC_ALL=C awk '{printf "%s %.3f\n", $1, $2 + $3}' >>"$file"
-}
-# The median wall time and processor time of a file of runs.
-medians() {
-  LC_ALL=C sort -g "$1" | LC_ALL=C awk '{w[NR]=$1; c[NR]=$2} END {m=int((NR+1)/2); print w[m], c[m]}'
-}
+source "$TOP/bench/timing.sh"
 
 export LANG=pt_BR.UTF-8 QT_QPA_PLATFORM=offscreen QUORVA_PASSWORD=bench
 PERIOD=(--report balancete --from 01/01/2023 --to 31/12/2023 --type todas --grade 3)

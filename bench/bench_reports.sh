@@ -62,20 +62,7 @@ OUT="$(mktemp -d)"
 # The report's own statement with its two parameters written in.
 QUERY="select RECEMIM.numrec,recemim.imovel,recemim.venc,recemim.valor, recemim.mesref,IMOVEL.COMPLEM from RECEMIM inner join IMOVEL on recemim.cond = imovel.cond and recemim.imovel = imovel.imovel  WHERE recemim.cond = 900 and recemim.VENC < current_date  AND ((recemim.DATAPAG IS NULL) OR (recemim.DATAPAG < '01/01/1901'))  order by recemim.imovel, recemim.venc ;"
 
-# One run's wall time and the client's own processor time (user + system),
-# appended to a file; the commands are run in turns, so that a change of
-# load on a shared machine touches each of them alike. The processor time
-# says what the client itself spent.
-time_run() { # file command...
-  local file="$1"
-  shift
-  /usr/bin/time -f "%e %U %S" -o "$OUT/time" "$@" >/dev/null 2>&1
-  tr ',' '.' <"$OUT/time" | LC_ALL=C awk '{printf "%s %.3f\n", $1, $2 + $3}' >>"$file"
-}
-# The median wall time and processor time of a file of runs.
-medians() {
-  LC_ALL=C sort -g "$1" | LC_ALL=C awk '{w[NR]=$1; c[NR]=$2} END {m=int((NR+1)/2); print w[m], c[m]}'
-}
+source "$TOP/bench/timing.sh"
 
 trap 'rm -rf "$OUT"; bash "$TOP/server/fbctl.sh" stop' EXIT
 export LANG=pt_BR.UTF-8 QT_QPA_PLATFORM=offscreen QUORVA_PASSWORD=bench

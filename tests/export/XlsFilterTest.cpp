@@ -301,7 +301,7 @@ TEST(XlsFilter, ValuesAndNumberDetection) {
 // separators only where they group three digits, so a text made under
 // other separators stays a text rather than becoming a wrong number.
 TEST(XlsFilter, ToolNumberReadingTrailingMinusAndGroupedThousands) {
-    const TRLXLSFilterOptions spec = foFindValueCells;
+    const TRLXLSFilterOptions search = foFindValueCells;
     const TRLXLSFilterOptions tool = foFindValueCells | foTrailingMinus | foGroupedThousands;
     struct Case {
         const char* text;
@@ -312,7 +312,7 @@ TEST(XlsFilter, ToolNumberReadingTrailingMinusAndGroupedThousands) {
     } cases[] = {
         {"20,00 -", u',', tool, vkNumber, "-20"},
         {"1.234,56-", u',', tool, vkNumber, "-1234,56"},
-        {"1.234,56-", u',', spec, vkText, "1.234,56-"},
+        {"1.234,56-", u',', search, vkText, "1.234,56-"},
         {"1.234,56-", u',', foFindValueCells | foTrailingMinus, vkNumber, "-1234,56"},
         {"1.234,50 ", u',', tool, vkNumber, "1234,5"},
         {"0,00 -", u',', tool, vkNumber, "0"},
@@ -323,13 +323,13 @@ TEST(XlsFilter, ToolNumberReadingTrailingMinusAndGroupedThousands) {
         {"Apto 1 -", u',', tool, vkText, "Apto 1 -"},
         {"10-", u',', foTrailingMinus, vkText, "10-"}, // only with number finding
         // A report made with a decimal comma, read with a decimal point.
-        {"50,00", u'.', spec, vkNumber, "5000"},
+        {"50,00", u'.', search, vkNumber, "5000"},
         {"50,00", u'.', tool, vkText, "50,00"},
         {"1.234,56", u'.', tool, vkText, "1.234,56"},
         {"1,234.56", u'.', tool, vkNumber, "1234.56"},
         {"1.234.567,8", u',', tool, vkNumber, "1234567,8"},
         {"1234.567", u',', tool, vkText, "1234.567"},
-        {"12.5", u',', spec, vkNumber, "125"},
+        {"12.5", u',', search, vkNumber, "125"},
         {"12.5", u',', tool, vkText, "12.5"},
         {"4005", u',', tool, vkNumber, "4005"},
         {"-1.000", u',', tool, vkNumber, "-1000"},
