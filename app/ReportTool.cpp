@@ -7,6 +7,7 @@
 #include "FbClient.h"
 #include "IBCall.h"
 #include "IBQuery.h"
+#include "LancReadAhead.h"
 #include "RLEngineServices.h"
 #include "RegionalSettings.h"
 #include "StopSignals.h"
@@ -94,8 +95,10 @@ int main(int argc, char** argv) {
     std::jthread warmUp(WarmUp);
     qInstallMessageHandler(QuietQtMessages);
     // No window waits on a run here: the report's rows are fetched on a
-    // reader thread while its pages are laid out.
+    // reader thread while its pages are laid out, and the balance report's
+    // texts are read on a second connection meanwhile.
     TIBQuery::SetFetchAhead(true);
+    TLancReadAhead::SetEnabled(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("quorva-report"));
     RegionalSettings::Reload();

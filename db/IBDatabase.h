@@ -56,6 +56,7 @@ public:
     void SetDatabaseName(const QString& name) { databaseName_ = name; }
     // Lines "name=value": user_name, password, lc_ctype, sql_role_name.
     QStringList& Params() { return params_; }
+    const QStringList& Params() const { return params_; }
     bool LoginPrompt() const { return loginPrompt_; }
     void SetLoginPrompt(bool on) { loginPrompt_ = on; }
     int SQLDialect() const { return sqlDialect_; }

@@ -1,26 +1,9 @@
 #include "LancLookups.h"
 
 #include "RemotoLanc.h"
+#include "StatementRows.h"
 
 namespace {
-
-// The longest history that comes whole with the month's payables.
-constexpr int kWholeHistory = 8000;
-
-void Bind(TIBSQL& sql, TIBDatabase* db, TIBTransaction* t, const char* text) {
-    sql.SetDatabase(db);
-    sql.SetTransaction(t);
-    sql.SetSQL(QString::fromUtf8(text));
-}
-
-// Executes a select and hands each of its rows over, then closes it.
-template <typename Use> void EachRow(TIBSQL& sql, Use use) {
-    sql.ExecQuery();
-    for (; !sql.Eof(); sql.Next()) {
-        use(sql);
-    }
-    sql.Close();
-}
 
 // Reads a name once; a later call for the same key gives the same text.
 template <typename Key, typename Read>
@@ -36,70 +19,60 @@ QString Cached(QHash<Key, QString>& cache, const Key& key, Read read) {
 
 } // namespace
 
-TLancLookups::TLancLookups(TIBDatabase* db, TIBTransaction* t) {
-    Bind(parcela_, db, t,
-         "select parcela from recemid where numrec = :wnumrec and cota = :wcota order by "
-         "numrec,cota ");
-    Bind(nomeCota_, db, t, "select nomered from cota where cota = :wcota order by cota ");
-    Bind(condCota_, db, t, "select cota, nomered from cota where cond = :wcond ");
-    Bind(nomeRedConta_, db, t, "select nomered from conta where cod = :wcod order by cod ");
-    Bind(nomeConta_, db, t, "select nome from conta where cod = :wcod");
-    Bind(nomeCond_, db, t, "select nome from cond where cond = :wcond ");
-    Bind(histPagar_, db, t,
-         "select hist from cpagar where (venc > :wmesi and venc < :mesf) and lanc = :wlanc and "
-         "venc = :wdatalanc ");
-    Bind(histLanc_, db, t,
-         "select histor, valor from lanconta where mes = :wmes and data = :wdata and lanc = "
-         ":wlanc order by mes,data,lanc ");
+TLancLookups::TLancLookups(TIBDatabase* db, TIBTransaction* t)
+    : monthReader_(db, t), chartReader_(db, t) {
+    BindStatement(parcela_, db, t,
+                  "select parcela from recemid where numrec = :wnumrec and cota = :wcota order by "
+                  "numrec,cota ");
+    BindStatement(nomeCota_, db, t, "select nomered from cota where cota = :wcota order by cota ");
+    BindStatement(condCota_, db, t, "select cota, nomered from cota where cond = :wcond ");
+    BindStatement(nomeRedConta_, db, t,
+                  "select nomered from conta where cod = :wcod order by cod ");
+    BindStatement(nomeConta_, db, t, "select nome from conta where cod = :wcod");
+    BindStatement(nomeCond_, db, t, "select nome from cond where cond = :wcond ");
+    BindStatement(
+        histPagar_, db, t,
+        "select hist from cpagar where (venc > :wmesi and venc < :mesf) and lanc = :wlanc and "
+        "venc = :wdatalanc ");
+    BindStatement(
+        histLanc_, db, t,
+        "select histor, valor from lanconta where mes = :wmes and data = :wdata and lanc = "
+        ":wlanc order by mes,data,lanc ");
     // A code holding a quote, or a chart with no structure number, finds no
     // name instead of breaking the statement.
-    Bind(subconta_, db, t,
-         "select nome from subconta where estru = :westru and tipo = :wtipo and subconta = "
-         ":wsub ");
-    Bind(monthHistories_, db, t,
-         "select data, lanc, histor from lanconta where cond = :wcond and mes = :wmes and r_d "
-         "<> 'R' ");
-    // A history comes with the row as text when it fits; a longer one is
-    // read on its own. Every payable of the month is there, whatever its
-    // kind of debtor, so any of them is answered from here.
-    Bind(monthPayables_, db, t,
-         "select lanc, venc, char_length(hist), cast(substring(hist from 1 for 8000) as "
-         "varchar(8000)) from cpagar where tipodev = 'C' and coddev = :wcond and venc > :wmesi "
-         "and venc < :wmesf ");
-    Bind(monthParcelas_, db, t,
-         "select d.numrec, d.cota, d.parcela from lanconta l join recemid d on d.numrec = "
-         "l.numrec where l.cond = :wcond and l.mes = :wmes and l.r_d = 'R' ");
+    BindStatement(
+        subconta_, db, t,
+        "select nome from subconta where estru = :westru and tipo = :wtipo and subconta = "
+        ":wsub ");
 }
 
-const TLancLookups::TMonthTexts& TLancLookups::Month(int cond, double mes) {
+const TMonthTexts& TLancLookups::Month(int cond, double mes) {
+    if (ahead_) {
+        const TMonthTextSet* read = ahead_->Months();
+        if (read && read->Cond == cond && read->Months.Covers(mes)) {
+            return read->Of(mes);
+        }
+    }
     const QPair<int, double> key{cond, mes};
     const auto found = months_.constFind(key);
     if (found != months_.constEnd()) {
         return *found;
     }
-    TMonthTexts texts;
-    monthHistories_.Params(0).SetAsInteger(cond);
-    monthHistories_.Params(1).SetAsDateTime(mes);
-    EachRow(monthHistories_, [&](TIBSQL& row) {
-        texts.Histories.insert({row.Fields(0).AsDateTime(), row.Fields(1).AsInteger()},
-                               row.Fields(2).AsString());
-    });
-    monthParcelas_.Params(0).SetAsInteger(cond);
-    monthParcelas_.Params(1).SetAsDateTime(mes);
-    EachRow(monthParcelas_, [&](TIBSQL& row) {
-        texts.Parcelas.insert({row.Fields(0).AsInteger(), row.Fields(1).AsInteger()},
-                              row.Fields(2).AsString());
-    });
-    monthPayables_.Params(0).SetAsInteger(cond);
-    monthPayables_.Params(1).SetAsDateTime(mes - 1);
-    monthPayables_.Params(2).SetAsDateTime(RemotoLanc::LastDayOfMonth(mes) + 1);
-    EachRow(monthPayables_, [&](TIBSQL& row) {
-        if (row.Fields(2).AsInteger() <= kWholeHistory) {
-            texts.Payables.insert(row.Fields(0).AsInteger(),
-                                  {row.Fields(1).AsDateTime(), row.Fields(3).AsString()});
+    TMonthTextSet read = monthReader_.Read(cond, {mes, mes});
+    return *months_.insert(key, std::move(read.ByMonth[mes]));
+}
+
+const TChartNames& TLancLookups::Chart(int estru) {
+    if (ahead_) {
+        if (const TChartNames* read = ahead_->Chart(estru)) {
+            return *read;
         }
-    });
-    return *months_.insert(key, std::move(texts));
+    }
+    const auto found = charts_.constFind(estru);
+    if (found != charts_.constEnd()) {
+        return *found;
+    }
+    return *charts_.insert(estru, chartReader_.Read(estru));
 }
 
 QString TLancLookups::First(TIBSQL& sql) {
@@ -190,6 +163,11 @@ QString TLancLookups::NomeSubconta(const QString& estru, const QString& kind, co
         bool isNumber = false;
         const int number = estru.toInt(&isNumber);
         if (isNumber) {
+            const TChartNames& chart = Chart(number);
+            const auto named = chart.constFind({kind, code});
+            if (named != chart.constEnd()) {
+                return *named;
+            }
             subconta_.Params(0).SetAsInteger(number);
         } else {
             subconta_.Params(0).Clear();

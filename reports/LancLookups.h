@@ -8,14 +8,19 @@
 // are read in one statement each when first needed, instead of one round
 // trip per lance (receipts of dues take their text from the template, so
 // their histories are left out), and so are the histories of the payables
-// the condominium owes that month; a text not found among them is looked up
-// on its own, so the answers are those of the single lookups.
+// the condominium owes that month, and the names of a chart of accounts;
+// a text not found among them is looked up on its own, so the answers are
+// those of the single lookups. With a read-ahead, the months and the chart
+// it covers are answered from what it read.
 #include "IBSQL.h"
+#include "LancReadAhead.h"
+#include "MonthTexts.h"
 
 #include <QHash>
 #include <QPair>
 #include <QSet>
 #include <QString>
+#include <memory>
 
 class TIBDatabase;
 class TIBTransaction;
@@ -44,15 +49,14 @@ public:
     // The name of a chart-of-accounts code of a structure and kind.
     QString NomeSubconta(const QString& estru, const QString& kind, const QString& code);
 
+    // Answers from a read-ahead from now on, until EndReadAhead (which waits
+    // for it to end).
+    void ReadAhead(std::unique_ptr<TLancReadAhead> ahead) { ahead_ = std::move(ahead); }
+    void EndReadAhead() { ahead_.reset(); }
+
 private:
-    struct TMonthTexts {
-        QHash<QPair<double, int>, QString> Histories; // by date and entry
-        QHash<QPair<int, int>, QString> Parcelas;     // by bill and unit
-        // By payable: its due date and history, when the history is short
-        // enough to come whole with the row.
-        QHash<int, QPair<double, QString>> Payables;
-    };
     const TMonthTexts& Month(int cond, double mes);
+    const TChartNames& Chart(int estru);
 
     // Column 0 of the first row as text; empty when there is none.
     static QString First(TIBSQL& sql);
@@ -67,10 +71,11 @@ private:
     TIBSQL histPagar_;
     TIBSQL histLanc_;
     TIBSQL subconta_;
-    TIBSQL monthHistories_;
-    TIBSQL monthParcelas_;
-    TIBSQL monthPayables_;
+    TMonthTextReader monthReader_;
+    TChartNameReader chartReader_;
+    std::unique_ptr<TLancReadAhead> ahead_;
     QHash<QPair<int, double>, TMonthTexts> months_;
+    QHash<int, TChartNames> charts_;
     QHash<int, QString> nomesCota_;
     QHash<int, QString> nomesRedConta_;
     QHash<int, QString> nomesConta_;

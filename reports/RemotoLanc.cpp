@@ -154,6 +154,14 @@ TDateParams DateParams(const QString& tipoPeriodo, double mesRel, double dataIni
     return p;
 }
 
+TMonthRange ReportMonths(const QString& tipoPeriodo, double mesRel, double dataIni,
+                         double dataFim) {
+    if (tipoPeriodo == QStringLiteral("mês")) {
+        return {mesRel, mesRel};
+    }
+    return TMonthRange::Between(dataIni, dataFim);
+}
+
 QString MarkDay(const QString& stored, int dia) {
     QString marks = stored;
     if (marks.size() < dia) {
@@ -269,11 +277,19 @@ void TFRemotoLanc::ImprimeBalancete() {
     QLanc.SetSQL(
         RemotoLanc::BuildStatement({TipoPeriodo, TipoConta, GrauConta, AlgumasContas, ContasSel}));
     SetParams();
+    // The texts of the lances are read meanwhile on a second connection:
+    // the server takes a while before the report's first row.
+    if (TLancReadAhead::Enabled()) {
+        Lookups.ReadAhead(std::make_unique<TLancReadAhead>(
+            DM->BDados, DM->CondLogado,
+            RemotoLanc::ReportMonths(TipoPeriodo, MesRel, DataIni, DataFim), DM->EstruturaCond));
+    }
     SelectCondominium();
     QLanc.Open();
     // The engine reports its own failures while preparing; the run goes on
     // to log the emission whatever the preview did.
     RL1.Preview();
+    Lookups.EndReadAhead();
     QLanc.Close();
     LogEmissionRetrying();
 }

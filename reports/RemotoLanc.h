@@ -105,6 +105,9 @@ struct TDateParams {
 };
 double LastDayOfMonth(double mes);
 TDateParams DateParams(const QString& tipoPeriodo, double mesRel, double dataIni, double dataFim);
+// The months whose lances the report shows: the report's month, or those
+// of the period's days.
+TMonthRange ReportMonths(const QString& tipoPeriodo, double mesRel, double dataIni, double dataFim);
 
 // The stored day marks with day dia set to "C". A text too short for the
 // day (an empty or null column) is first filled with blanks to 31.

@@ -502,17 +502,24 @@ void TFRemotoLanc::FillBalances(int conta, const TBalanceBox& box) {
     box.MarkFim->SetCaption(RemotoLanc::BalanceMark(SaldoFim));
 }
 
+// A period's report has no month to sum up: its summaries are not printed,
+// and their balances are not asked for.
 void TFRemotoLanc::RLBand8BeforePrint(TRLCustomControl*, bool& printIt) {
+    if (TipoPeriodo == QStringLiteral("período")) {
+        printIt = false;
+        return;
+    }
     FillBalances(ContaAtual, Box8);
     RLMemo2->Lines() = QStringList{QStringLiteral(" Resumo ") + RLLabel3->Caption()};
-    if (RLLabel3->Caption().isEmpty() || TipoPeriodo == QStringLiteral("período")) {
+    if (RLLabel3->Caption().isEmpty()) {
         printIt = false;
     }
 }
 
 void TFRemotoLanc::RLBand9BeforePrint(TRLCustomControl*, bool& printIt) {
-    FillBalances(-1, Box9);
     if (TipoPeriodo == QStringLiteral("período")) {
         printIt = false;
+        return;
     }
+    FillBalances(-1, Box9);
 }

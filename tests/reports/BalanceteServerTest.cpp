@@ -7,7 +7,6 @@
 #include "DateTime.h"
 #include "Exception.h"
 #include "IBSQL.h"
-#include "LancLookups.h"
 #include "RLEngineServices.h"
 #include "RemotoLanc.h"
 
@@ -283,53 +282,6 @@ TEST_F(BalanceteServer, EmissionLogWaitsForAConcurrentRunAndMarksItsRow) {
     const QString bol = QLatin1Char('B') + QString(30, QLatin1Char(' '));
     const QString marked = QLatin1Char('C') + QString(30, QLatin1Char(' '));
     EXPECT_EQ(LogRows(), QStringList{QStringLiteral("1|") + bol + QLatin1Char('|') + marked});
-}
-
-} // namespace
-
-namespace {
-
-// The month's texts read in bulk give what the single lookups give: found
-// among the condominium's month, found on their own when asked under
-// another condominium, or empty when there is no such row.
-TEST_F(BalanceteServer, MonthTextsAnswerAsTheSingleLookups) {
-    TIBTransaction t;
-    t.SetDefaultDatabase(&dm.BDados);
-    t.StartTransaction();
-    TLancLookups lookups(&dm.BDados, &t);
-    const double march = DateTime::EncodeDate(2014, 3, 1);
-    const auto day = [](int d) { return DateTime::EncodeDate(2014, 3, d); };
-    EXPECT_EQ(lookups.HistLanc(1, march, day(10), 1002), QStringLiteral("Salário do zelador João"));
-    EXPECT_EQ(lookups.HistLanc(1, march, day(9), 2001),
-              QStringLiteral("Salário (outro condomínio)"));
-    EXPECT_EQ(lookups.HistLanc(1, march, day(11), 1002), QString());
-    EXPECT_EQ(lookups.Parcela(1, march, 502, 15), QStringLiteral("03/12"));
-    EXPECT_EQ(lookups.Parcela(2, march, 502, 15), QStringLiteral("03/12"));
-    EXPECT_EQ(lookups.Parcela(1, march, 501, 99), QString());
-
-    // Payables: the month's of the condominium, paid or not; another
-    // condominium's on its own; a date that is not the payable's gives
-    // nothing; a history too long to come with the row is read whole.
-    const QString longText = QString(9000, QLatin1Char('x')) + QStringLiteral("ção");
-    TIBSQL insert;
-    insert.SetDatabase(&dm.BDados);
-    insert.SetTransaction(&t);
-    insert.SetSQL(QStringLiteral("insert into cpagar values (7999, '2014-03-22', :h, 1, 10, "
-                                 "'2.02.01', 'C', 1, null)"));
-    insert.Params(0).SetAsString(longText);
-    insert.ExecQuery();
-    const auto pagar = [&](int cond, int lanc, int d) {
-        return lookups.HistPagar(cond, march, march - 1, DateTime::EncodeDate(2014, 4, 1), lanc,
-                                 day(d));
-    };
-    TLancLookups fresh(&dm.BDados, &t); // reads the month after the insert
-    EXPECT_EQ(fresh.HistPagar(1, march, march - 1, DateTime::EncodeDate(2014, 4, 1), 7999, day(22)),
-              longText);
-    EXPECT_EQ(pagar(1, 7001, 20), QStringLiteral("Conserto do portão da garagem"));
-    EXPECT_EQ(pagar(1, 7002, 25), QStringLiteral("Pintura (paga)"));
-    EXPECT_EQ(pagar(1, 7004, 21), QStringLiteral("Conta do outro condomínio"));
-    EXPECT_EQ(pagar(1, 7001, 21), QString());
-    t.Rollback();
 }
 
 } // namespace
