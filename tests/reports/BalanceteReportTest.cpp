@@ -395,4 +395,12 @@ TEST_F(BalanceteReport, FailingBalanceLookupShowsTheEngineMessageAndStillLogs) {
               QStringList{QLatin1Char('C') + QString(30, QLatin1Char(' '))});
 }
 
+// A period's report prints no balances and does not ask for them: the
+// condominium whose month balance fails still gets its period's pages.
+TEST_F(BalanceteReport, PeriodDoesNotAskForTheBalancesItDoesNotPrint) {
+    Run(62, 3, QStringLiteral("período"));
+    EXPECT_EQ(previews, 1);
+    EXPECT_TRUE(engineMessages.isEmpty()) << engineMessages.join(u'\n').toStdString();
+}
+
 } // namespace
