@@ -109,6 +109,9 @@ QString TLancLookups::NomeCota(int cond, int cota) {
 
 QString TLancLookups::NomeRedConta(int cod) {
     return Cached(nomesRedConta_, cod, [&] {
+        if (const auto* conta = ReadAheadConta(cod)) {
+            return conta->second;
+        }
         nomeRedConta_.Params(0).SetAsInteger(cod);
         return First(nomeRedConta_);
     });
@@ -116,6 +119,9 @@ QString TLancLookups::NomeRedConta(int cod) {
 
 QString TLancLookups::NomeConta(int cod) {
     return Cached(nomesConta_, cod, [&] {
+        if (const auto* conta = ReadAheadConta(cod)) {
+            return conta->first;
+        }
         nomeConta_.Params(0).SetAsInteger(cod);
         return First(nomeConta_);
     });
@@ -123,9 +129,22 @@ QString TLancLookups::NomeConta(int cod) {
 
 QString TLancLookups::NomeCond(int cond) {
     return Cached(nomesCond_, cond, [&] {
+        const TCondNames* names = ahead_ && ahead_->Cond() == cond ? ahead_->Names() : nullptr;
+        if (names) {
+            return names->Cond;
+        }
         nomeCond_.Params(0).SetAsInteger(cond);
         return First(nomeCond_);
     });
+}
+
+const QPair<QString, QString>* TLancLookups::ReadAheadConta(int cod) {
+    const TCondNames* names = ahead_ ? ahead_->Names() : nullptr;
+    if (!names) {
+        return nullptr;
+    }
+    const auto found = names->Contas.constFind(cod);
+    return found != names->Contas.constEnd() ? &*found : nullptr;
 }
 
 QString TLancLookups::HistPagar(int cond, double mes, double mesi, double mesf, int lanc,

@@ -57,6 +57,8 @@ public:
 private:
     const TMonthTexts& Month(int cond, double mes);
     const TChartNames& Chart(int estru);
+    // An account's name and short name as read ahead; null when not.
+    const QPair<QString, QString>* ReadAheadConta(int cod);
 
     // Column 0 of the first row as text; empty when there is none.
     static QString First(TIBSQL& sql);

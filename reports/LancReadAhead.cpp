@@ -1,11 +1,31 @@
 #include "LancReadAhead.h"
 
 #include "IBDatabase.h"
+#include "StatementRows.h"
 
 #include <atomic>
 
 namespace {
+
 std::atomic<bool> enabled = false;
+
+TCondNames ReadNames(TIBDatabase* db, TIBTransaction* t, int cond) {
+    TCondNames names;
+    TIBSQL sql;
+    BindStatement(sql, db, t, "select nome from cond where cond = :wcond ");
+    sql.Params(0).SetAsInteger(cond);
+    sql.ExecQuery();
+    names.Cond = sql.Eof() ? QString() : sql.Fields(0).AsString();
+    sql.Close();
+    BindStatement(sql, db, t, "select cod, nome, nomered from conta where cond = :wcond ");
+    sql.Params(0).SetAsInteger(cond);
+    EachRow(sql, [&](TIBSQL& row) {
+        names.Contas.insert(row.Fields(0).AsInteger(),
+                            {row.Fields(1).AsString(), row.Fields(2).AsString()});
+    });
+    return names;
+}
+
 } // namespace
 
 void TLancReadAhead::SetEnabled(bool on) {
@@ -18,7 +38,7 @@ bool TLancReadAhead::Enabled() {
 
 TLancReadAhead::TLancReadAhead(const TIBDatabase& like, int cond, const TMonthRange& months,
                                std::optional<int> estru)
-    : estru_(estru) {
+    : cond_(cond), estru_(estru) {
     const TSettings settings{like.DatabaseName(), like.Params(), like.SQLDialect()};
     thread_ = std::jthread([this, settings, cond, months] { Read(settings, cond, months); });
 }
@@ -45,6 +65,7 @@ void TLancReadAhead::Read(const TSettings& settings, int cond, const TMonthRange
         db.Open();
         t.StartTransaction();
         months_ = monthReader.emplace(&db, &t).Read(cond, months);
+        names_ = ReadNames(&db, &t, cond);
         if (estru_) {
             chart_ = chartReader.emplace(&db, &t).Read(*estru_);
         }
@@ -70,6 +91,10 @@ bool TLancReadAhead::Wait() {
 
 const TMonthTextSet* TLancReadAhead::Months() {
     return Wait() ? &months_ : nullptr;
+}
+
+const TCondNames* TLancReadAhead::Names() {
+    return Wait() ? &names_ : nullptr;
 }
 
 const TChartNames* TLancReadAhead::Chart(int estru) {

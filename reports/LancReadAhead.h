@@ -1,5 +1,5 @@
 #pragma once
-// The balance report's month texts and chart names, read on a connection
+// The balance report's month texts and names, read on a connection
 // and a thread of their own while the report's connection waits for the
 // server to work out the report's rows. On the report's connection they
 // would queue behind those rows, a month at a time.
@@ -21,10 +21,16 @@
 
 class TIBDatabase;
 
+// A condominium's name and its accounts' names and short names.
+struct TCondNames {
+    QString Cond;
+    QHash<int, QPair<QString, QString>> Contas; // by account: name, short name
+};
+
 class TLancReadAhead {
 public:
-    // Starts reading the texts of a condominium's months and, when given,
-    // the names of its chart of accounts.
+    // Starts reading the texts of a condominium's months, its names and,
+    // when given, the names of its chart of accounts.
     TLancReadAhead(const TIBDatabase& like, int cond, const TMonthRange& months,
                    std::optional<int> estru);
     // Waits for the reading to end.
@@ -32,9 +38,12 @@ public:
     TLancReadAhead(const TLancReadAhead&) = delete;
     TLancReadAhead& operator=(const TLancReadAhead&) = delete;
 
+    // The condominium read for.
+    int Cond() const { return cond_; }
     // Wait for the reading; null when it failed, or (Chart) when it did not
     // read that structure.
     const TMonthTextSet* Months();
+    const TCondNames* Names();
     const TChartNames* Chart(int estru);
 
     // Off until switched on: a window's thread must not wait on another
@@ -51,8 +60,10 @@ private:
     void Read(const TSettings& settings, int cond, const TMonthRange& months);
     bool Wait();
 
-    std::optional<int> estru_;
+    const int cond_;
+    const std::optional<int> estru_;
     TMonthTextSet months_;
+    TCondNames names_;
     TChartNames chart_;
     std::mutex mutex_;
     std::condition_variable ended_;

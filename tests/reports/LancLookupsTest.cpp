@@ -19,7 +19,7 @@ protected:
     TDM dm;
 };
 
-// The month's texts and chart names read in bulk give what the single
+// The month's texts and the names read in bulk give what the single
 // lookups give: found among the condominium's month, found on their own
 // when asked under another condominium or month, or empty when there is no
 // such row; the same with a read-ahead on a second connection over a period
@@ -46,6 +46,12 @@ void ExpectSingleLookupAnswers(TLancLookups& lookups) {
     EXPECT_EQ(pagar(1, 7002, 25), QStringLiteral("Pintura (paga)"));
     EXPECT_EQ(pagar(1, 7004, 21), QStringLiteral("Conta do outro condomínio"));
     EXPECT_EQ(pagar(1, 7001, 21), QString());
+    EXPECT_EQ(lookups.NomeCond(1), QStringLiteral("Condomínio Edifício São João"));
+    EXPECT_EQ(lookups.NomeCond(2), QStringLiteral("Residencial Açaí"));
+    EXPECT_EQ(lookups.NomeConta(10), QStringLiteral("Banco do Brasil Ag. 1234"));
+    EXPECT_EQ(lookups.NomeRedConta(11), QStringLiteral("Caixa"));
+    EXPECT_EQ(lookups.NomeRedConta(20), QStringLiteral("Itaú")); // another condominium's
+    EXPECT_EQ(lookups.NomeConta(99), QString());
     const QString one = QStringLiteral("1");
     EXPECT_EQ(lookups.NomeSubconta(one, QStringLiteral("D"), QStringLiteral("2.02.01.01")),
               QStringLiteral("Contrato de Manutenção"));
@@ -73,6 +79,7 @@ TEST_F(LancLookupsTest, MonthTextsAnswerAsTheSingleLookups) {
         ASSERT_NE(ahead->Months(), nullptr);
         EXPECT_TRUE(ahead->Months()->Months.Covers(DateTime::EncodeDate(2014, 3, 1)));
         ASSERT_NE(ahead->Chart(1), nullptr);
+        ASSERT_NE(ahead->Names(), nullptr);
         lookups.ReadAhead(std::move(ahead));
         ExpectSingleLookupAnswers(lookups);
     }
@@ -105,6 +112,7 @@ TEST_F(LancLookupsTest, AReadAheadThatCannotConnectLeavesTheLookupsToTheReport) 
         1);
     EXPECT_EQ(ahead->Months(), nullptr);
     EXPECT_EQ(ahead->Chart(1), nullptr);
+    EXPECT_EQ(ahead->Names(), nullptr);
     TIBTransaction t;
     t.SetDefaultDatabase(&dm.BDados);
     t.StartTransaction();
