@@ -19,7 +19,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <langinfo.h>
+#include <malloc.h>
+#include <sys/mman.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -78,9 +81,33 @@ void WarmUp() {
     std::_Exit(code);
 }
 
+// The tool's working memory (pages read back, a spreadsheet's workbook)
+// grows by tens of megabytes in a fresh process, and every new 4 KB page of
+// it costs a fault: a third of a spreadsheet run went to the kernel. The
+// heap grows in large steps and asks for 2 MB pages instead.
+void UseLargePages() {
+    constexpr std::size_t pad = std::size_t(64) << 20;
+    constexpr std::uintptr_t huge = std::uintptr_t(2) << 20;
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TOP_PAD, static_cast<int>(pad));
+    mallopt(M_TRIM_THRESHOLD, static_cast<int>(2 * pad));
+    // The heap takes its first large step now (volatile: the compiler would
+    // drop an allocation freed at once); only that step is marked, and only
+    // when the heap did take it.
+    const auto before = reinterpret_cast<std::uintptr_t>(sbrk(0));
+    void* volatile first = std::malloc(std::size_t(1) << 20);
+    std::free(first);
+    const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
+    const std::uintptr_t from = (before + huge - 1) & ~(huge - 1);
+    if (end - before >= pad && from < end) {
+        madvise(reinterpret_cast<void*>(from), end - from, MADV_HUGEPAGE);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    UseLargePages();
     // Before any thread starts: a signal stops the run at the next point
     // where it can, and the process ends through the normal way out.
     StopSignals::Install([](int) {
