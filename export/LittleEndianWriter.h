@@ -23,11 +23,8 @@ public:
         size_ = 0;
         return std::move(buffer_);
     }
-    void Reserve(std::size_t n) {
-        if (n > buffer_.size()) {
-            buffer_.resize(n);
-        }
-    }
+    // Room for n bytes in all, set aside but not yet touched.
+    void Reserve(std::size_t n) { buffer_.reserve(n); }
     void Truncate(std::size_t n) { size_ = std::min(size_, n); }
 
     void Put8(std::uint8_t v) { *Room(1) = v; }
@@ -74,10 +71,16 @@ private:
         }
     }
 
-    // Space for n more bytes; the buffer at least doubles when it grows.
+    // Space for n more bytes. The buffer is cleared a step ahead of the
+    // writing, so memory reserved but never written is never touched; past
+    // its capacity it at least doubles.
     std::uint8_t* Room(std::size_t n) {
         if (size_ + n > buffer_.size()) {
-            buffer_.resize(std::max({buffer_.size() * 2, size_ + n, std::size_t(256)}));
+            constexpr std::size_t step = std::size_t(64) << 10;
+            buffer_.resize(
+                std::max(size_ + n, buffer_.size() < buffer_.capacity()
+                                        ? std::min(buffer_.size() + step, buffer_.capacity())
+                                        : buffer_.size() * 2));
         }
         std::uint8_t* out = buffer_.data() + size_;
         size_ += n;

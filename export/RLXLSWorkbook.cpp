@@ -67,7 +67,7 @@ const std::vector<std::unique_ptr<TRLXLSRange>>& TRLXLSWorksheet::Ranges() const
         std::erase_if(ranges_, [](const std::unique_ptr<TRLXLSRange>& r) { return !r; });
         emptySlots_ = 0;
         for (std::size_t i = 0; i < ranges_.size(); ++i) {
-            slots_[ranges_[i].get()] = i;
+            ranges_[i]->slot_ = i;
         }
     }
     return ranges_;
@@ -109,9 +109,7 @@ void TRLXLSWorksheet::Remove(TRLXLSRange* range) {
             columns_.erase(column);
         }
     }
-    const auto slot = slots_.find(range);
-    ranges_[slot->second].reset();
-    slots_.erase(slot);
+    ranges_[range->slot_].reset();
     ++emptySlots_;
 }
 
@@ -131,7 +129,7 @@ TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom
     range->Right = right;
     range->Bottom = bottom;
     Enter(range.get());
-    slots_.emplace(range.get(), ranges_.size());
+    range->slot_ = ranges_.size();
     ranges_.push_back(std::move(range));
     WidenCols(left, right);
     WidenRows(top, bottom);

@@ -65,6 +65,10 @@ public:
     TRLXLSColor BackgroundColor;
 
     bool IsMerged() const { return Right > Left || Bottom > Top; }
+
+private:
+    friend class TRLXLSWorksheet;
+    std::size_t slot_ = 0; // where the sheet lists it
 };
 
 struct TRLXLSCol {
@@ -149,7 +153,6 @@ private:
     // over the whole list for every text that overwrites another.
     mutable std::vector<std::unique_ptr<TRLXLSRange>> ranges_;
     mutable std::size_t emptySlots_ = 0;
-    mutable std::unordered_map<const TRLXLSRange*, std::size_t> slots_;
     // The ranges with cells in each column, by their top row. Ranges never
     // share a cell, so within a column their rows do not overlap either,
     // and the ranges meeting a rectangle are found column by column at a
