@@ -108,6 +108,7 @@ struct TRLGraphicStorage::Spool {
     int fd = -1;
     QByteArray path;
     std::int64_t end = 0;
+    QByteArray buffer; // the last record read
 
     Spool() {
         const QByteArray dir = QFile::encodeName(QDir::tempPath());
@@ -147,7 +148,10 @@ struct TRLGraphicStorage::Spool {
         return at;
     }
     // The surface stream of the record at a position; empty when damaged.
-    QByteArray ReadRecord(std::int64_t at) const {
+    // Read into one buffer kept for the next record: reading a report's pages
+    // back one by one would otherwise take new memory for every page. Called
+    // under the storage's lock; a caller that keeps the bytes keeps a copy.
+    QByteArray ReadRecord(std::int64_t at) {
         char head[4];
         if (at < 0 || at + 4 > end || !ReadAll(fd, head, 4, at)) {
             return {};
@@ -157,11 +161,11 @@ struct TRLGraphicStorage::Spool {
         if (size <= 0 || at + 4 + size > end) {
             return {};
         }
-        QByteArray stream(size, Qt::Uninitialized);
-        if (!ReadAll(fd, stream.data(), static_cast<std::size_t>(size), at + 4)) {
+        buffer.resize(size);
+        if (!ReadAll(fd, buffer.data(), static_cast<std::size_t>(size), at + 4)) {
             return {};
         }
-        return stream;
+        return buffer;
     }
     void Truncate() {
         if (::ftruncate(fd, 0) != 0) {
