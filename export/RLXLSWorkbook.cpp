@@ -113,7 +113,18 @@ void TRLXLSWorksheet::Remove(TRLXLSRange* range) {
     ++emptySlots_;
 }
 
+void TRLXLSWorksheet::DropRangeIndex() {
+    columns_.clear();
+    indexed_ = false;
+}
+
 TRLXLSRange* TRLXLSWorksheet::FindRange(int left, int top, int right, int bottom) {
+    if (!indexed_) {
+        for (const auto& range : Ranges()) {
+            Enter(range.get());
+        }
+        indexed_ = true;
+    }
     const std::vector<TRLXLSRange*> met = RangesMeeting(left, top, right, bottom);
     if (met.size() == 1 && met[0]->Left == left && met[0]->Top == top && met[0]->Right == right &&
         met[0]->Bottom == bottom) {
@@ -160,6 +171,9 @@ TRLXLSWorksheet* TRLXLSWorkbook::NewSheet(const QString& prefix) {
     auto n = sheets_.size() + 1;
     while (names_.contains((prefix + QString::number(n)).toCaseFolded())) {
         ++n;
+    }
+    if (!sheets_.empty()) {
+        sheets_.back()->DropRangeIndex();
     }
     sheets_.push_back(std::make_unique<TRLXLSWorksheet>(this, prefix + QString::number(n)));
     return sheets_.back().get();

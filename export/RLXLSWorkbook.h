@@ -134,6 +134,11 @@ public:
 
     // In the order they were made.
     const std::vector<std::unique_ptr<TRLXLSRange>>& Ranges() const;
+
+    // Lets go of what FindRange uses to find the ranges a new one meets,
+    // built again should another range come: a workbook keeps it only for
+    // the sheet being filled, as a report's pages are many.
+    void DropRangeIndex();
     const std::vector<TRLXLSCol>& Cols() const { return cols_; }
     const std::vector<TRLXLSRow>& Rows() const { return rows_; }
 
@@ -158,6 +163,7 @@ private:
     // and the ranges meeting a rectangle are found column by column at a
     // cost that follows the ranges, not the cells they cover.
     std::map<int, std::map<int, TRLXLSRange*>> columns_;
+    bool indexed_ = true; // columns_ holds every range
     std::vector<TRLXLSCol> cols_;
     std::vector<TRLXLSRow> rows_;
     std::unordered_map<int, std::size_t> colAt_;
