@@ -173,6 +173,12 @@ void SetCellValue(TRLXLSRange& range, const QString& text, bool findNumbers,
 
 TRLXLSPage PageTexts(const TRLGraphicSurface& page) {
     TRLXLSPage out;
+    PageTexts(page, out);
+    return out;
+}
+
+void PageTexts(const TRLGraphicSurface& page, TRLXLSPage& out) {
+    out.Texts.clear();
     out.Texts.reserve(static_cast<std::size_t>(page.ObjectCount()));
     for (int i = 0; i < page.ObjectCount(); ++i) {
         if (page.Objects(i)->Kind() != TRLGraphicObjectKind::Text) {
@@ -206,7 +212,6 @@ TRLXLSPage PageTexts(const TRLGraphicSurface& page) {
         t.Layout = static_cast<std::uint8_t>(text->Layout);
         out.Texts.push_back(std::move(t));
     }
-    return out;
 }
 
 } // namespace XLS
@@ -323,14 +328,35 @@ void TRLXLSFilter::BeginDoc() {
     decimal_ = RegionalSettings::CurrentDecimalSeparator();
 }
 
+// What a page is taken apart into on its way to a sheet. Kept from page to
+// page: made anew for each, these lists took new memory every page, as the
+// sheets' cells kept filling the room the last page's lists had freed.
+struct TRLXLSFilter::TScratch {
+    TRLXLSPage Page;
+    std::vector<const TRLXLSPageText*> Texts;
+    std::vector<Edge> Cols, Rows;
+};
+
 void TRLXLSFilter::DrawPage(TRLGraphicSurface& page) {
-    DrawPage(XLS::PageTexts(page));
+    XLS::PageTexts(page, Scratch().Page);
+    DrawPage(Scratch().Page);
+}
+
+TRLXLSFilter::TScratch& TRLXLSFilter::Scratch() {
+    if (!scratch_) {
+        scratch_ = std::make_unique<TScratch>();
+    }
+    return *scratch_;
 }
 
 void TRLXLSFilter::DrawPage(const TRLXLSPage& page) {
     TRLXLSWorksheet* sheet = workbook_.NewSheet(Messages().Page);
-    std::vector<const TRLXLSPageText*> texts;
-    std::vector<Edge> cols, rows;
+    std::vector<const TRLXLSPageText*>& texts = Scratch().Texts;
+    std::vector<Edge>& cols = Scratch().Cols;
+    std::vector<Edge>& rows = Scratch().Rows;
+    texts.clear();
+    cols.clear();
+    rows.clear();
     texts.reserve(page.Texts.size());
     cols.reserve(page.Texts.size());
     rows.reserve(page.Texts.size());

@@ -9,6 +9,7 @@
 #include <QFlags>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class TRLGraphicSurface;
@@ -74,7 +75,11 @@ public:
     void EndDoc() override;
 
 private:
+    struct TScratch;
+    TScratch& Scratch();
+
     TRLXLSWorkbook workbook_;
+    std::unique_ptr<TScratch> scratch_;
     // The system's decimal separator when the document began: number texts
     // are written and read back with the same one.
     QChar decimal_ = u'.';
@@ -85,6 +90,8 @@ namespace XLS {
 // The texts of a stored page that the spreadsheet shows: every text object
 // whose display text is not empty, in drawing order.
 TRLXLSPage PageTexts(const TRLGraphicSurface& page);
+// The same into a page kept from an earlier call, its room reused.
+void PageTexts(const TRLGraphicSurface& page, TRLXLSPage& out);
 
 // A horizontal page coordinate in the file's column units (1/256 of a
 // character): 38.1 per pixel, rounded to nearest, ties to even.
