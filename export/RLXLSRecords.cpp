@@ -20,9 +20,10 @@ void EndRecord(LittleEndianWriter& w, std::size_t dataStart) {
         w.Patch16(dataStart - 2, static_cast<std::uint16_t>(length));
         return;
     }
-    const auto& bytes = w.Bytes();
-    std::vector<std::uint8_t> rest(
-        bytes.begin() + static_cast<std::ptrdiff_t>(dataStart + MaxRecordData), bytes.end());
+    // Only the part past the first record is copied, not the whole stream.
+    const std::span<const std::uint8_t> written = w.Data();
+    const std::vector<std::uint8_t> rest(
+        written.begin() + static_cast<std::ptrdiff_t>(dataStart + MaxRecordData), written.end());
     w.Truncate(dataStart + MaxRecordData);
     w.Patch16(dataStart - 2, MaxRecordData);
     for (std::size_t at = 0; at < rest.size(); at += MaxRecordData) {
