@@ -7,14 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#if defined(__SANITIZE_THREAD__)
-// The client library's own locks, taken in its own order while it attaches,
-// are none of ours: our locks are never held while it is called.
-extern "C" const char* __tsan_default_suppressions() {
-    return "deadlock:libfbclient.so\n";
-}
-#endif
-
 namespace {
 
 using DbTest::Session;
