@@ -75,13 +75,6 @@ const TChartNames& TLancLookups::Chart(int estru) {
     return *charts_.insert(estru, chartReader_.Read(estru));
 }
 
-QString TLancLookups::First(TIBSQL& sql) {
-    sql.ExecQuery();
-    const QString text = sql.Eof() ? QString() : sql.Fields(0).AsString();
-    sql.Close();
-    return text;
-}
-
 QString TLancLookups::Parcela(int cond, double mes, int numrec, int cota) {
     const TMonthTexts& month = Month(cond, mes);
     const auto found = month.Parcelas.constFind({numrec, cota});
@@ -90,7 +83,7 @@ QString TLancLookups::Parcela(int cond, double mes, int numrec, int cota) {
     }
     parcela_.Params(0).SetAsInteger(numrec);
     parcela_.Params(1).SetAsInteger(cota);
-    return First(parcela_);
+    return FirstText(parcela_);
 }
 
 QString TLancLookups::NomeCota(int cond, int cota) {
@@ -103,7 +96,7 @@ QString TLancLookups::NomeCota(int cond, int cota) {
     }
     return Cached(nomesCota_, cota, [&] {
         nomeCota_.Params(0).SetAsInteger(cota);
-        return First(nomeCota_);
+        return FirstText(nomeCota_);
     });
 }
 
@@ -113,7 +106,7 @@ QString TLancLookups::NomeRedConta(int cod) {
             return conta->second;
         }
         nomeRedConta_.Params(0).SetAsInteger(cod);
-        return First(nomeRedConta_);
+        return FirstText(nomeRedConta_);
     });
 }
 
@@ -123,7 +116,7 @@ QString TLancLookups::NomeConta(int cod) {
             return conta->first;
         }
         nomeConta_.Params(0).SetAsInteger(cod);
-        return First(nomeConta_);
+        return FirstText(nomeConta_);
     });
 }
 
@@ -134,7 +127,7 @@ QString TLancLookups::NomeCond(int cond) {
             return names->Cond;
         }
         nomeCond_.Params(0).SetAsInteger(cond);
-        return First(nomeCond_);
+        return FirstText(nomeCond_);
     });
 }
 
@@ -161,7 +154,7 @@ QString TLancLookups::HistPagar(int cond, double mes, double mesi, double mesf, 
     histPagar_.Params(1).SetAsDateTime(mesf);
     histPagar_.Params(2).SetAsInteger(lanc);
     histPagar_.Params(3).SetAsDateTime(data);
-    return First(histPagar_);
+    return FirstText(histPagar_);
 }
 
 QString TLancLookups::HistLanc(int cond, double mes, double data, int lanc) {
@@ -173,7 +166,7 @@ QString TLancLookups::HistLanc(int cond, double mes, double data, int lanc) {
     histLanc_.Params(0).SetAsDateTime(mes);
     histLanc_.Params(1).SetAsDateTime(data);
     histLanc_.Params(2).SetAsInteger(lanc);
-    return First(histLanc_);
+    return FirstText(histLanc_);
 }
 
 QString TLancLookups::NomeSubconta(const QString& estru, const QString& kind, const QString& code) {
@@ -193,6 +186,6 @@ QString TLancLookups::NomeSubconta(const QString& estru, const QString& kind, co
         }
         subconta_.Params(1).SetAsString(kind);
         subconta_.Params(2).SetAsString(code);
-        return First(subconta_);
+        return FirstText(subconta_);
     });
 }

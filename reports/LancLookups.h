@@ -60,9 +60,6 @@ private:
     // An account's name and short name as read ahead; null when not.
     const QPair<QString, QString>* ReadAheadConta(int cod);
 
-    // Column 0 of the first row as text; empty when there is none.
-    static QString First(TIBSQL& sql);
-
     TIBSQL parcela_;
     TIBSQL nomeCota_;
     TIBSQL condCota_;

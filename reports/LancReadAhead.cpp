@@ -14,9 +14,7 @@ TCondNames ReadNames(TIBDatabase* db, TIBTransaction* t, int cond) {
     TIBSQL sql;
     BindStatement(sql, db, t, "select nome from cond where cond = :wcond ");
     sql.Params(0).SetAsInteger(cond);
-    sql.ExecQuery();
-    names.Cond = sql.Eof() ? QString() : sql.Fields(0).AsString();
-    sql.Close();
+    names.Cond = FirstText(sql);
     BindStatement(sql, db, t, "select cod, nome, nomered from conta where cond = :wcond ");
     sql.Params(0).SetAsInteger(cond);
     EachRow(sql, [&](TIBSQL& row) {

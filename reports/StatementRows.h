@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for the lookups' statements: one statement bound to a
-// connection and transaction, and every row of a select handed over.
+// connection and transaction, every row of a select handed over, or the
+// first column of its first row.
 #include "IBSQL.h"
 
 inline void BindStatement(TIBSQL& sql, TIBDatabase* db, TIBTransaction* t, const char* text) {
@@ -16,4 +17,12 @@ template <typename Use> void EachRow(TIBSQL& sql, Use use) {
         use(sql);
     }
     sql.Close();
+}
+
+// Column 0 of the first row as text; empty when there is none.
+inline QString FirstText(TIBSQL& sql) {
+    sql.ExecQuery();
+    const QString text = sql.Eof() ? QString() : sql.Fields(0).AsString();
+    sql.Close();
+    return text;
 }
