@@ -712,7 +712,10 @@ Printed TRLReportGenerator::PrintBandsOfType(TRLCustomPager* pager, TRLBandType 
         const int copies = bands[i]->CarbonCopies();
         for (int copy = 0; copy < copies; ++copy) {
             for (std::size_t k = i; k < end; ++k) {
-                if (bands[k] == run.BreakingBand) {
+                // A band half printed (its surface opening broke the page)
+                // is placed on the new page; printing it again here would
+                // raise its handlers twice and lose what the first call took.
+                if (bands[k] == run.BreakingBand || bands[k]->Run().Drawing) {
                     return Printed::Breaking;
                 }
                 bands[k]->Run().CarbonCopy = copy;
@@ -750,7 +753,9 @@ void TRLReportGenerator::PrintBand(TRLCustomBand* band) {
         return;
     }
     band->AdjustBounds();
+    band->Run().Drawing = true;
     DrawBand(band);
+    band->Run().Drawing = false;
     if (band->AfterPrint) {
         band->AfterPrint(band);
     }

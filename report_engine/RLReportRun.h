@@ -63,6 +63,9 @@ struct TRLSiteRun {
     // Bands.
     int CarbonCopy = 0;     // 0-based copy being printed
     bool BrokeOnce = false; // a page was broken for this print already
+    // From its BeforePrint's yes to its placement: a page break that the
+    // opening of its own surface causes must not print it a second time.
+    bool Drawing = false;
 };
 
 // One line of a multi-line text, and whether wrapping (not a carriage

@@ -196,6 +196,47 @@ TEST_F(GenerationTest, PageBreakInsideAGroupRepeatsHeadersNotTitles) {
     EXPECT_EQ(FindText(*report.Pages(), QStringLiteral("d10"), 2).Box.Top, 78);
 }
 
+// A group whose rows only add up (the detail never prints) and whose
+// column footer prints the sum, as the balance report prints a lance: when
+// the footer's own opening raises the group header that no longer fits, the
+// page breaks under the footer, which must land on the new page printed
+// once, with what its handler took, and not be raised again by the break.
+TEST_F(GenerationTest, AColumnFooterWhoseOpeningBreaksThePagePrintsOnceOnTheNewPage) {
+    constexpr int rows = 60;
+    for (int i = 1; i <= rows; ++i) {
+        data.AddRow({QStringLiteral("k%1").arg(i, 3, 10, QLatin1Char('0')), QString(), i});
+    }
+    TRLGroup* group = AddGroup(&report, QStringLiteral("A"));
+    TRLBand* header = AddBand(group, btHeader, 33);
+    header->BeforePrint = [](TRLCustomControl*, bool& printIt) { printIt = false; };
+    int pending = 0;
+    TRLBand* detail = AddBand(group, btDetail, 24);
+    detail->BeforePrint = [&](TRLCustomControl*, bool& printIt) {
+        pending += data.FindField(QStringLiteral("V"))->AsInteger();
+        printIt = false;
+    };
+    TRLBand* footer = AddBand(group, btColumnFooter, 20);
+    TRLLabel* line = AddLabel(footer, QString());
+    int raised = 0;
+    footer->BeforePrint = [&](TRLCustomControl*, bool&) {
+        ++raised;
+        line->SetCaption(QStringLiteral("v%1").arg(pending));
+        pending = 0;
+    };
+    ASSERT_TRUE(Prepare());
+    ASSERT_EQ(report.Pages()->PageCount(), 2);
+    EXPECT_EQ(raised, rows);
+    QStringList expected;
+    for (int i = 1; i <= rows; ++i) {
+        expected << QStringLiteral("v%1").arg(i);
+    }
+    QStringList printed;
+    for (const QString& t : Texts()) {
+        printed << t.section(u':', 1);
+    }
+    EXPECT_EQ(printed, expected);
+}
+
 TEST_F(GenerationTest, ReportFooterSitsAtTheBottomOfEveryPage) {
     RowsOf(25);
     TRLBand* footer = AddBand(&report, btFooter, 30);
