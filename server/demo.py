@@ -330,7 +330,13 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--scale", type=float, default=1.0)
     parser.add_argument("--today", help="the current date (YYYY-MM-DD); default: today")
+    parser.add_argument("--logins", action="store_true",
+                        help="only list the condominiums' numbers and passwords")
     args = parser.parse_args()
+    if args.logins:
+        for cond, _, password, _, _ in CONDS:
+            print(cond, password)
+        return
     today = dt.date.fromisoformat(args.today) if args.today else dt.date.today()
     rows = generate(args.scale, today, sys.stdout)
     print("demo: %d rows" % rows, file=sys.stderr)
