@@ -305,6 +305,12 @@ struct DrawnLine {
     double width = 0, x1 = 0, y1 = 0, x2 = 0, y2 = 0;
 };
 
+// A PDF number: always a point, whatever the process locale says (the
+// toolkit sets it from the environment, where std::stod would read "0,8789").
+double PdfNumber(const std::string& text) {
+    return QByteArray::fromStdString(text).toDouble();
+}
+
 // The run's Td position and the lines that follow its ET, up to its Q.
 bool RunWithLines(const std::string& file, const std::string& text, double& x, double& y,
                   std::vector<DrawnLine>& lines) {
@@ -313,15 +319,15 @@ bool RunWithLines(const std::string& file, const std::string& text, double& x, d
     if (!std::regex_search(file, m, run)) {
         return false;
     }
-    x = std::stod(m[1]);
-    y = std::stod(m[2]);
+    x = PdfNumber(m[1]);
+    y = PdfNumber(m[2]);
     static const std::regex line("([0-9.]+) w\r\n0 J\r\n\\[\\] 0 d\r\n0 0 0.502 RG\r\n([0-9.]+) "
                                  "([0-9.]+) m\r\n([0-9.]+) ([0-9.]+) l\r\nS\r\n");
     const std::string after = m[3];
     for (auto it = std::sregex_iterator(after.begin(), after.end(), line);
          it != std::sregex_iterator(); ++it) {
-        lines.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
-                         std::stod((*it)[4]), std::stod((*it)[5])});
+        lines.push_back({PdfNumber((*it)[1]), PdfNumber((*it)[2]), PdfNumber((*it)[3]),
+                         PdfNumber((*it)[4]), PdfNumber((*it)[5])});
     }
     return true;
 }
