@@ -64,8 +64,9 @@ void PaintPage(const TRLGraphicSurface& page, int dpi, QImage& into) {
                                 .arg(size.height()));
         }
     }
-    // The resolution goes into the file, and text is set at it: a 10-point
-    // text is 10 points tall at any dpi, as on a printer.
+    // The resolution goes into the file. The page is painted as the preview
+    // paints it, in its own pixels scaled into the image, so every text
+    // keeps its place and width on the page at any dpi.
     const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
     into.setDotsPerMeterX(dotsPerMeter);
     into.setDotsPerMeterY(dotsPerMeter);

@@ -15,11 +15,34 @@ namespace {
 // more of a glyph, and a glyph is rasterised at the size asked for.
 constexpr int kMaxDevicePixelSize = 1 << 14;
 
+// A page's own resolution: its coordinates and every text measurement are
+// pixels at 96 per inch.
+constexpr int kPagePixelsPerInch = 96;
+
+bool OnPrinter(const TRLPaintContext& c) {
+    return c.painter.device() != nullptr && c.painter.device()->devType() == QInternal::Printer;
+}
+
+// The resolution a text is set at. A printer lays the page out at its own
+// resolution: its rectangle is the page scaled by that resolution over the
+// page's. Everything else (the preview, page images, a copied page) paints
+// in the page's own pixels, at the page's size or scaled by the painter,
+// whatever resolution the device reports: a page image at 300 dpi or a
+// screen set to 120 per inch would otherwise round each size to its own
+// whole points, and the painter's scale would then make every text larger
+// or smaller than the room the page gave it.
+int CanvasPixelsPerInch(const TRLPaintContext& c) {
+    if (!OnPrinter(c)) {
+        return kPagePixelsPerInch;
+    }
+    const int dpi = c.painter.device()->logicalDpiY();
+    return dpi > 0 ? dpi : kPagePixelsPerInch;
+}
+
 // The character height on the device: the stored size in points scaled by
-// the vertical factor and the two resolutions, then set at the device's.
+// the vertical factor and the two resolutions, then set at the canvas's.
 int DevicePixelSize(const TRLTextObject& text, const TRLPaintContext& c) {
-    const int deviceDpi = c.painter.device() ? c.painter.device()->logicalDpiY() : 96;
-    const int canvasPpi = deviceDpi > 0 ? deviceDpi : 96;
+    const int canvasPpi = CanvasPixelsPerInch(c);
     if (text.Font.Size == 0) {
         const int px = RoundHalfEven(std::llabs(text.Font.Height) * c.sy);
         return std::clamp(px, 1, kMaxDevicePixelSize);
@@ -57,12 +80,10 @@ std::vector<int> JustifyExtra(const QString& text, int available, int width) {
 
 namespace {
 
-// A page reduced or enlarged on the screen (not on a printer, whose pages
-// are laid out at the printer's own resolution).
+// A page reduced or enlarged on the screen or in an image (not on a
+// printer, whose pages are laid out at the printer's own resolution).
 bool DrawsScaled(const TRLPaintContext& c) {
-    const bool printer =
-        c.painter.device() != nullptr && c.painter.device()->devType() == QInternal::Printer;
-    return !printer && (c.sx != 1.0 || c.sy != 1.0);
+    return !OnPrinter(c) && (c.sx != 1.0 || c.sy != 1.0);
 }
 
 // The thinnest underline, in page pixels, that still covers one pixel of
