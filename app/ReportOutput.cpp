@@ -1,5 +1,6 @@
 #include "ReportOutput.h"
 
+#include "DMod.h"
 #include "Exception.h"
 #include "RLFilters.h"
 #include "RLMetaFile.h"
@@ -31,21 +32,16 @@ template <class Filter> bool Registered() {
 
 // The writers the extension may ask for. In a report run the data module
 // owns the PDF and spreadsheet filters, registered first, so those are the
-// ones used; a conversion has no data module and brings its own. Page
-// images have no filter of the program's, so the tool always brings that one.
+// ones used; a conversion (and the check of the options) has no data module
+// and brings its own. Page images have no filter of the program's, so the
+// tool always brings that one.
 struct TToolWriters {
-    TToolWriters() {
-        if (!Registered<TRLPDFFilter>()) {
-            Pdf = std::make_unique<TRLPDFFilter>();
-            Pdf->DisplayName = QStringLiteral("Documento PDF");
-        }
-        if (!Registered<TRLXLSFilter>()) {
-            Xls = std::make_unique<TRLXLSFilter>();
-            Xls->DisplayName = QStringLiteral("Planilha Excel");
-        }
-    }
-    std::unique_ptr<TRLPDFFilter> Pdf;
-    std::unique_ptr<TRLXLSFilter> Xls;
+    // Before the page images' filter, so that the formats list in the
+    // program's order.
+    std::unique_ptr<TExportFilters> Export =
+        Registered<TRLPDFFilter>() && Registered<TRLXLSFilter>()
+            ? nullptr
+            : std::make_unique<TExportFilters>();
     TRLPNGFilter Png;
 };
 
@@ -59,29 +55,6 @@ void Configure(TRLCustomSaveFilter& filter, const TOutputChoice& choice) {
     }
 }
 
-// A storage of its own holding copies of pages first..last, with the
-// header of the whole report (its title, paper, and the page count that
-// "page n of N" texts refer to).
-TLoadedPages CopyPages(TRLGraphicStorage& from, const TPageRange& range) {
-    static const int user = 0;
-    TLoadedPages copy(new TRLGraphicStorage, [](TRLGraphicStorage* s) { s->Unlink(&user); });
-    copy->Link(&user);
-    for (const QString& macro : from.Macros()) {
-        const qsizetype eq = macro.indexOf(u'=');
-        copy->SetMacro(macro.left(eq), eq < 0 ? QString() : macro.mid(eq + 1));
-    }
-    for (int page = range.First; page <= range.Last; ++page) {
-        const std::shared_ptr<TRLGraphicSurface> surface = from.GetPage(page - 1);
-        if (!surface) {
-            throw Exception(QStringLiteral("page %1 cannot be read").arg(page));
-        }
-        auto twin = std::make_shared<TRLGraphicSurface>();
-        twin->LoadFromBytes(surface->SaveToBytes());
-        copy->AddPage(std::move(twin));
-    }
-    return copy;
-}
-
 QString PagesText(int count) {
     return QString::number(count) + (count == 1 ? QStringLiteral(" page written to ")
                                                 : QStringLiteral(" pages written to "));
@@ -89,15 +62,11 @@ QString PagesText(int count) {
 
 // Writes and says what was written; raises whatever stopped the writer.
 QString Write(TRLGraphicStorage& pages, const QString& fileName, const TPageRange& range,
-              bool whole, const TOutputChoice& choice) {
+              const TOutputChoice& choice) {
     TToolWriters writers;
     TRLCustomSaveFilter* filter = SaveFilterByFileName(fileName);
     if (filter == nullptr) {
-        if (whole) {
-            pages.SaveToFile(fileName);
-        } else {
-            CopyPages(pages, range)->SaveToFile(fileName);
-        }
+        pages.SaveToFile(fileName, range.First, range.Last);
         return PagesText(range.Last - range.First + 1) + fileName;
     }
     Configure(*filter, choice);
@@ -154,6 +123,16 @@ std::optional<TPageRange> PagesInDocument(const TPageRange& range, int pageCount
     return kept;
 }
 
+bool IsWritableName(const QString& fileName) {
+    const TToolWriters writers;
+    return IsKnownSaveExtension(fileName);
+}
+
+QStringList WritableExtensions() {
+    const TToolWriters writers;
+    return KnownSaveExtensions();
+}
+
 bool IsPageImageName(const QString& fileName) {
     return QFileInfo(fileName).suffix().compare(QStringLiteral("png"), Qt::CaseInsensitive) == 0;
 }
@@ -176,9 +155,13 @@ TOutputResult WriteOutput(TRLGraphicStorage& pages, const QString& fileName,
         }
         range = *kept;
     }
-    const bool whole = range.First == 1 && range.Last == count;
+    if (!IsWritableName(fileName)) {
+        return {TOutputResult::UnknownFormat,
+                QStringLiteral("%1: no format has the extension \"%2\"")
+                    .arg(fileName, FileExtension(fileName))};
+    }
     try {
-        return {TOutputResult::Written, Write(pages, fileName, range, whole, choice)};
+        return {TOutputResult::Written, Write(pages, fileName, range, choice)};
     } catch (const EAbort&) {
         throw; // stopped: nothing to say about the file
     } catch (const std::exception& e) {

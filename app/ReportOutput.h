@@ -5,6 +5,7 @@
 // the file name's extension, as in the save dialog; page images (.png) are
 // the tool's own addition.
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -32,6 +33,13 @@ struct TOutputChoice {
     bool XlsNumbers = false;         // spreadsheets only
 };
 
+// Whether the file name's extension names a format the tool writes,
+// whatever the letter case: the page file's (.rpf), or a writer's (.pdf,
+// .xls, .png). A name without an extension gets ".rpf" first (OutputName).
+bool IsWritableName(const QString& fileName);
+// Those extensions, for the message that refuses any other.
+QStringList WritableExtensions();
+
 // Whether the file name asks for page images, whatever the letter case.
 bool IsPageImageName(const QString& fileName);
 
@@ -40,14 +48,15 @@ bool IsPageImageName(const QString& fileName);
 QString FirstOutputFile(const QString& fileName);
 
 struct TOutputResult {
-    enum Code { Written, OutsideDocument, Unwritable };
+    enum Code { Written, OutsideDocument, UnknownFormat, Unwritable };
     Code Result = Written;
     QString Message; // what was written, or why nothing was
 };
 
 // Writes the chosen pages to the file, through the save filter its
-// extension names, else in the engine's own page file format. A run stopped
-// by the program's end raises EAbort.
+// extension names, or in the engine's own page file format for ".rpf"; any
+// other extension writes nothing (UnknownFormat). A run stopped by the
+// program's end raises EAbort.
 TOutputResult WriteOutput(TRLGraphicStorage& pages, const QString& fileName,
                           const TOutputChoice& choice);
 

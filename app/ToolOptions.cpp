@@ -44,8 +44,8 @@ preview or by this tool) instead, without a login or a database.
                              their page in the report
                        .rpf  the report engine's own page file (reopened by
                              the desktop program's preview)
-                     any other extension also writes the page file, under
-                     the name given; no extension adds ".rpf".
+                     no extension adds ".rpf"; any other extension is wrong
+                     usage (exit 2) and nothing is written.
                      The file appears only when it is complete: it is
                      written beside the target under a temporary name and
                      then takes the target's name, so a run that fails or is
@@ -111,8 +111,8 @@ Exit codes:
   1  the report could not be generated (the reason is printed)
      (with --input: the file cannot be read or is no page file)
   2  wrong usage (missing or unknown option, invalid date, unknown account,
-     an output name without a file name or not valid in the system's
-     encoding)
+     an output name without a file name, with an extension that names no
+     format, or not valid in the system's encoding)
   3  login refused: unknown condominium or wrong password
   4  the database server cannot be reached, did not answer within the
      time-out (--timeout), or the connection to it was lost; the cause is
@@ -376,6 +376,15 @@ bool CheckConversion(const Options& o) {
 }
 
 bool CheckOutputChoice(Options& o) {
+    // Refused before any login or reading: a report run would otherwise
+    // end in a file whose content its name does not say.
+    if (const QString output = OutputName(o.Output); !IsWritableName(output)) {
+        PrintErr(QStringLiteral("--output %1: no format has the extension \"%2\"; the extension "
+                                "picks the format: %3 (see --help)")
+                     .arg(o.Output, FileExtension(output),
+                          WritableExtensions().join(QStringLiteral(", "))));
+        return false;
+    }
     const QString suffix = QFileInfo(o.Output).suffix().toLower();
     if (!o.Pages.isNull()) {
         o.Choice.Pages = ParsePageRange(o.Pages);

@@ -202,6 +202,7 @@ int SavePages(TRLGraphicStorage& pages, const QString& output, const Options& o)
     }
     switch (written.Result) {
     case TOutputResult::OutsideDocument:
+    case TOutputResult::UnknownFormat:
         PrintErr(written.Message);
         return ExitUsage;
     case TOutputResult::Unwritable:

@@ -16,11 +16,11 @@
 #include "RemotoCap.h"
 #include "RemotoInad.h"
 #include "ReportEntries.h"
+#include "SavedPages.h"
 #include "StopSignals.h"
 #include "ToolkitTranslations.h"
 
 #include <QEvent>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <fcntl.h>
 #include <memory>
@@ -93,9 +93,9 @@ void CloseRemainingWindows() {
 // database. The program ends when the last preview closes; a file that
 // cannot be read gives one message and no window.
 int ShowSavedPages(TGuardedApplication& app, const QString& fileName) {
-    QPointer<TRLPreviewForm> form;
+    std::unique_ptr<TSavedPages> saved;
     try {
-        form = OpenStorageFilePreview(fileName);
+        saved = std::make_unique<TSavedPages>(fileName);
     } catch (const Exception& e) {
         MessageService::Current().ShowError(
             QStringLiteral("Não foi possível abrir o arquivo \"%1\".\n%2")
@@ -108,7 +108,8 @@ int ShowSavedPages(TGuardedApplication& app, const QString& fileName) {
         return 1;
     }
     QApplication::setQuitOnLastWindowClosed(true);
-    const int result = form ? app.exec() : 0;
+    const int result = saved->Form() != nullptr ? app.exec() : 0;
+    // The previews go before the filters they save with.
     CloseRemainingWindows();
     return result;
 }

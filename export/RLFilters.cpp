@@ -328,16 +328,20 @@ std::vector<TRLCustomFilter*> ActiveFilters() {
     return r.filters;
 }
 
-TRLCustomSaveFilter* SaveFilterByFileName(const QString& fileName) {
+QString FileExtension(const QString& fileName) {
     // Only the last path component counts: a dot in a folder name is no
     // extension.
     const qsizetype slash =
         std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash) {
+    return dot < 0 || dot < slash ? QString() : fileName.mid(dot);
+}
+
+TRLCustomSaveFilter* SaveFilterByFileName(const QString& fileName) {
+    const QString ext = FileExtension(fileName);
+    if (ext.isEmpty()) {
         return nullptr;
     }
-    const QString ext = fileName.mid(dot);
     for (TRLCustomFilter* filter : ActiveFilters()) {
         auto* save = qobject_cast<TRLCustomSaveFilter*>(filter);
         if (save != nullptr && !save->DefaultExt.isEmpty() &&
@@ -346,6 +350,26 @@ TRLCustomSaveFilter* SaveFilterByFileName(const QString& fileName) {
         }
     }
     return nullptr;
+}
+
+bool IsKnownSaveExtension(const QString& fileName) {
+    const QString ext = FileExtension(fileName);
+    return ext.compare(QLatin1String(RLStorageFileExt), Qt::CaseInsensitive) == 0 ||
+           SaveFilterByFileName(fileName) != nullptr;
+}
+
+QStringList KnownSaveExtensions() {
+    QStringList known{QLatin1String(RLStorageFileExt)};
+    for (TRLCustomFilter* filter : ActiveFilters()) {
+        auto* save = qobject_cast<TRLCustomSaveFilter*>(filter);
+        if (save != nullptr && !save->DefaultExt.isEmpty()) {
+            const QString ext = WithLeadingDot(save->DefaultExt).toLower();
+            if (!known.contains(ext)) {
+                known << ext;
+            }
+        }
+    }
+    return known;
 }
 
 void WaitForFilterRuns() {

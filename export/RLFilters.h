@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <vector>
@@ -132,6 +133,23 @@ QString WithLeadingDot(const QString& ext);
 // The first registered save filter whose DefaultExt matches the file name's
 // extension, ignoring case; none without a match or without an extension.
 TRLCustomSaveFilter* SaveFilterByFileName(const QString& fileName);
+
+// The engine's own page file extension: what a save without a format
+// writes, and what a name without an extension gets.
+inline constexpr char RLStorageFileExt[] = ".rpf";
+
+// The extension of the file name's last component, from its last dot on
+// (".pdf"); empty when that component has no dot.
+QString FileExtension(const QString& fileName);
+
+// Whether a save can write what the file name's extension says, ignoring
+// case: the engine's own page file, or a registered save filter's format.
+// A name without an extension is not; it gets one before it is saved.
+bool IsKnownSaveExtension(const QString& fileName);
+
+// The extensions a save can write, for the message that refuses any other:
+// the page file's first, then each registered save filter's, once each.
+QStringList KnownSaveExtensions();
 
 // Processes pending events until no background filter run is left. For
 // shutdown and for tests: a run may be waiting for the GUI thread to show

@@ -65,6 +65,8 @@ EngineMessages MakePortuguese() {
     m.Junction = QStringLiteral("Continua...");
     m.Mend = QStringLiteral("Continuação");
     m.End = QStringLiteral("Fim");
+    m.UnknownExtension = QStringLiteral("Extensão de arquivo desconhecida");
+    m.KnownExtensions = QStringLiteral("Extensões aceitas");
     return m;
 }
 
@@ -131,6 +133,8 @@ EngineMessages MakeEnglish() {
     m.Junction = QStringLiteral("Continues...");
     m.Mend = QStringLiteral("Continuation");
     m.End = QStringLiteral("End");
+    m.UnknownExtension = QStringLiteral("Unknown file extension");
+    m.KnownExtensions = QStringLiteral("Accepted extensions");
     return m;
 }
 
@@ -197,6 +201,8 @@ EngineMessages MakeFrench() {
     m.Junction = QStringLiteral("Saut de page...");
     m.Mend = QStringLiteral("A suivre");
     m.End = QStringLiteral("Fin");
+    m.UnknownExtension = QStringLiteral("Extension de fichier inconnue");
+    m.KnownExtensions = QStringLiteral("Extensions acceptées");
     return m;
 }
 
@@ -263,6 +269,8 @@ EngineMessages MakeSpanish() {
     m.Junction = QStringLiteral("Continúa...");
     m.Mend = QStringLiteral("Continuación");
     m.End = QStringLiteral("Extremo");
+    m.UnknownExtension = QStringLiteral("Extensión de archivo desconocida");
+    m.KnownExtensions = QStringLiteral("Extensiones aceptadas");
     return m;
 }
 

@@ -19,6 +19,7 @@ struct EngineMessages {
     QString FindText, FindNext, WholeWords, MatchCase, Up, Down, Direction;
     QString From, FileName, SaveInBackground, PdfFormat, XlsFormat;
     QString Junction, Mend, End;
+    QString UnknownExtension, KnownExtensions;
 
     static const EngineMessages& Portuguese();
     static const EngineMessages& English();

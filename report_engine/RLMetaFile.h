@@ -453,6 +453,13 @@ public:
     // is ending (RLEngineServices::Terminating), a file of that name stays
     // as it was.
     void SaveToFile(const QString& fileName);
+    // The same file holding pages firstPage..lastPage (1-based) only, by
+    // the save filters' rules: a first page below 1 starts at page 1, a last
+    // page of -1 or beyond the storage stops at its last page, and a range
+    // with no page in it makes a file with no pages. The header stays the
+    // whole report's (its title, its paper, and the page count that "page n
+    // of N" texts refer to).
+    void SaveToFile(const QString& fileName, int firstPage, int lastPage);
     // Replaces the pages and header with those of a saved storage file.
     void LoadFromFile(const QString& fileName);
 

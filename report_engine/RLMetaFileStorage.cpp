@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QObject>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -291,8 +292,17 @@ void TRLGraphicStorage::Flush() {
 }
 
 void TRLGraphicStorage::SaveToFile(const QString& fileName) {
+    SaveToFile(fileName, 1, -1);
+}
+
+void TRLGraphicStorage::SaveToFile(const QString& fileName, int firstPage, int lastPage) {
     std::lock_guard<std::mutex> lock(mutex_);
     FlushLocked();
+    const int count = static_cast<int>(index_.size());
+    const std::size_t first = static_cast<std::size_t>(std::max(1, firstPage) - 1);
+    const std::size_t end =
+        static_cast<std::size_t>(lastPage == -1 ? count : std::clamp(lastPage, 0, count));
+    const std::size_t pages = end > first ? end - first : 0;
     AtomicFile file(fileName);
     QByteArray head;
     TRLStreamWriter out(head);
@@ -302,13 +312,13 @@ void TRLGraphicStorage::SaveToFile(const QString& fileName) {
     for (const QString& m : macros_) {
         out.String(m);
     }
-    out.Int32(static_cast<std::int32_t>(index_.size()));
+    out.Int32(static_cast<std::int32_t>(pages));
     const qsizetype table = head.size();
-    head.append(QByteArray(static_cast<qsizetype>(index_.size()) * 4, '\0'));
+    head.append(QByteArray(static_cast<qsizetype>(pages) * 4, '\0'));
     file.Write(head);
     QByteArray positions;
     TRLStreamWriter pos(positions);
-    for (std::size_t i = 0; i < index_.size(); ++i) {
+    for (std::size_t i = first; i < first + pages; ++i) {
         pos.Int32(static_cast<std::int32_t>(file.Size()));
         const QByteArray stream = spool_->ReadRecord(index_[i]);
         // A damaged spool page is reported, never saved as a page nobody can read.

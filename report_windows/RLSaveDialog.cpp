@@ -2,6 +2,7 @@
 
 #include "EngineMessages.h"
 #include "RLDialogParts.h"
+#include "RLEngineServices.h"
 #include "RLFilters.h"
 #include "RLMetaFile.h"
 
@@ -16,16 +17,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-#include <algorithm>
-
 namespace {
-
-// True when the last component of the name has a dot.
-bool HasExtension(const QString& fileName) {
-    const qsizetype slash =
-        std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
-    return fileName.lastIndexOf(QLatin1Char('.')) > slash;
-}
 
 QString PageText(int page) {
     return page == 0 ? QString() : QString::number(page);
@@ -96,12 +88,7 @@ void TRLSaveDialog::CreateControls() {
     connect(SpeedButtonLookup, &QToolButton::clicked, this, [this] { SpeedButtonLookupClick(); });
     connect(EditFromPage, &QLineEdit::textEdited, this, [this] { EditFromPageChange(); });
     connect(EditToPage, &QLineEdit::textEdited, this, [this] { EditFromPageChange(); });
-    connect(ButtonSave, &QPushButton::clicked, this, [this] {
-        // Saving under no name at all would write a bare ".rpf" here.
-        if (!EditFileName->text().trimmed().isEmpty()) {
-            accept();
-        }
-    });
+    connect(ButtonSave, &QPushButton::clicked, this, [this] { ButtonSaveClick(); });
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -170,9 +157,10 @@ void TRLSaveDialog::StoreParams() {
     }
     params_.SaveInBackground = CheckBoxSaveInBackground->isChecked();
     params_.SetFilter(SelectedFilter());
-    if (HasExtension(params_.FileName)) {
-        // The extension typed wins over the list; one that no filter
-        // claims means the engine's own format.
+    if (!FileExtension(params_.FileName).isEmpty()) {
+        // The extension typed wins over the list. The save button lets
+        // through only those a save can write: a filter's, or the page
+        // file's, which is the engine's own format (no filter).
         params_.SetFilter(SaveFilterByFileName(params_.FileName));
     } else if (params_.Filter() != nullptr) {
         params_.FileName += WithLeadingDot(params_.Filter()->DefaultExt);
@@ -195,6 +183,22 @@ void TRLSaveDialog::EditFromPageChange() {
     if (!RadioButtonPagesInterval->isChecked()) {
         RadioButtonPagesInterval->setChecked(true);
     }
+}
+
+void TRLSaveDialog::ButtonSaveClick() {
+    const QString name = EditFileName->text();
+    // Saving under no name at all would write a bare ".rpf" here.
+    if (name.trimmed().isEmpty()) {
+        return;
+    }
+    // Written anyway, the file would not be what its name says: a page file
+    // called "trecho.pdf" that no PDF reader opens.
+    if (!FileExtension(name).isEmpty() && !IsKnownSaveExtension(name)) {
+        RLEngineServices::ShowMessage(UnknownExtensionMessage(name));
+        EditFileName->setFocus();
+        return;
+    }
+    accept();
 }
 
 void TRLSaveDialog::SpeedButtonLookupClick() {
@@ -239,6 +243,13 @@ QString DefaultSaveFileName(const QString& title) {
     return name.isEmpty() ? QString() : QDir::current().absoluteFilePath(name);
 }
 
+QString UnknownExtensionMessage(const QString& fileName) {
+    const EngineMessages& m = Messages();
+    return m.UnknownExtension + QStringLiteral(": \"") + FileExtension(fileName) +
+           QStringLiteral("\"\n") + m.KnownExtensions + QStringLiteral(": ") +
+           KnownSaveExtensions().join(QStringLiteral(", "));
+}
+
 bool SaveReport(TRLGraphicStorage* pages, QWidget* parent) {
     if (pages == nullptr) {
         return false;
@@ -258,7 +269,8 @@ bool SaveReport(TRLGraphicStorage* pages, QWidget* parent) {
         filter->FileName = params.FileName;
         filter->FilterPages(pages, params.FromPage, params.SaveInBackground, params.ToPage);
     } else {
-        pages->SaveToFile(params.FileName);
+        // The page file keeps to the chosen pages as the filters do.
+        pages->SaveToFile(params.FileName, params.FromPage, params.ToPage);
     }
     return true;
 }

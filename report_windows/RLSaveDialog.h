@@ -15,9 +15,6 @@ class TRLCustomSaveFilter;
 class TRLGraphicStorage;
 class TRLSaveParams;
 
-// The engine's own storage file extension, used when no format is chosen.
-inline constexpr char RLStorageFileExt[] = ".rpf";
-
 class TRLSaveDialog : public QDialog {
     Q_OBJECT
 public:
@@ -50,6 +47,10 @@ public:
 
     void SpeedButtonLookupClick();
     void EditFromPageChange();
+    // Closes the dialog with OK, unless the name is empty, or its extension
+    // names no format a save can write (said in a message; the dialog stays
+    // open to correct it).
+    void ButtonSaveClick();
 
 protected:
     // The platform's save-file dialog; an empty answer means cancelled.
@@ -68,7 +69,11 @@ private:
 // directory; empty for an empty title.
 QString DefaultSaveFileName(const QString& title);
 
+// The message that refuses a file name whose extension no format writes.
+QString UnknownExtensionMessage(const QString& fileName);
+
 // The preview's save button: asks for a file name, format and range over
-// SaveParams, then runs the chosen filter or saves the storage file. False
-// when the user cancelled. Errors of a foreground save are thrown.
+// SaveParams, then runs the chosen filter over the range, or saves the range
+// in the storage file format. False when the user cancelled. Errors of a
+// foreground save are thrown.
 bool SaveReport(TRLGraphicStorage* pages, QWidget* parent = nullptr);

@@ -24,6 +24,13 @@ QString DatabaseName() {
 
 } // namespace DMod
 
+TExportFilters::TExportFilters() {
+    RLPDFFilter1.setObjectName(QStringLiteral("RLPDFFilter1"));
+    RLPDFFilter1.DisplayName = QStringLiteral("Documento PDF");
+    RLXLSFilter1.setObjectName(QStringLiteral("RLXLSFilter1"));
+    RLXLSFilter1.DisplayName = QStringLiteral("Planilha Excel");
+}
+
 TDM::TDM(QObject* owner) : QObject(owner) {
     setObjectName(QStringLiteral("DM"));
     // The definition: the connection never connects by itself.
@@ -39,10 +46,6 @@ TDM::TDM(QObject* owner) : QObject(owner) {
     Transas.Params() = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
                         QStringLiteral("nowait")};
     Transas.SetAutoStopAction(TIBTransaction::TAutoStopAction::saNone);
-    RLPDFFilter1.setObjectName(QStringLiteral("RLPDFFilter1"));
-    RLPDFFilter1.DisplayName = QStringLiteral("Documento PDF");
-    RLXLSFilter1.setObjectName(QStringLiteral("RLXLSFilter1"));
-    RLXLSFilter1.DisplayName = QStringLiteral("Planilha Excel");
     DM = this;
     Guard([this] { DataModuleCreate(this); });
 }

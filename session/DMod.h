@@ -21,6 +21,16 @@ QString DatabaseName();
 inline const char* const ConnectionFailed = "Não foi possivel fazer conexão com o Banco de Dados.";
 } // namespace DMod
 
+// The formats every preview's save dialog offers besides the engine's own
+// page file: "Documento PDF" and "Planilha Excel". Creating them registers
+// them. The data module owns one set for the whole run; a saved page file
+// opened without a login has no data module and is given a set of its own.
+struct TExportFilters {
+    TExportFilters();
+    TRLPDFFilter RLPDFFilter1;
+    TRLXLSFilter RLXLSFilter1;
+};
+
 class TDM : public QObject {
     Q_OBJECT
 public:
@@ -42,9 +52,8 @@ public:
     TIBDatabase BDados;
     TIBTransaction Transas;
     // The report export filters, alive for the whole run so that every
-    // preview's save dialog offers "Documento PDF" and "Planilha Excel".
-    TRLPDFFilter RLPDFFilter1;
-    TRLXLSFilter RLXLSFilter1;
+    // preview's save dialog offers them.
+    TExportFilters ExportFilters;
 
     // Login state: zero at start, only ever overwritten.
     std::int32_t CondLogado = 0;

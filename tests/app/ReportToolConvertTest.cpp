@@ -260,6 +260,57 @@ TEST_F(ReportToolConvertTest, UsageErrors) {
     EXPECT_EQ(Written(), QStringList());
 }
 
+// The extension picks the format, case ignored, and no extension means the
+// page file; an extension no format has is wrong usage, refused before
+// anything is read (or, for a report, before the login) and with nothing
+// written: a page file under "x.docx" would be no document at all.
+TEST_F(ReportToolConvertTest, TheExtensionMustNameAFormat) {
+    const QString in = input;
+    struct Case {
+        QString output;
+        int exitCode;
+        QStringList written;
+        QStringList extra = {}; // further options
+    } cases[] = {
+        {"x.docx", 2, {}},
+        {"x.txt", 2, {}, {"--pages", "2-3"}},
+        {"trecho.pdf.bak", 2, {}},
+        {"pasta.v2/x.csv", 2, {}},
+        {"x.docx", 2, {}, {"--xls-numbers"}},
+        {"X.PDF", 0, {"X.PDF"}},
+        {"x.Rpf", 0, {"x.Rpf"}},
+        {"x.xls", 0, {"x.xls"}},
+        {"x", 0, {"x.rpf"}},
+        {"x.", 0, {"x..rpf"}}, // no suffix: ".rpf" is added
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output.toStdString());
+        for (const QString& f : Written()) {
+            QFile::remove(Out(f));
+        }
+        const ToolRun run = Convert(c.extra, c.output);
+        EXPECT_EQ(run.ExitCode, c.exitCode) << run.Err.toStdString();
+        EXPECT_EQ(Written(), c.written);
+        if (c.exitCode == 2) {
+            const QString ext = c.output.mid(c.output.lastIndexOf(u'.'));
+            EXPECT_EQ(run.Err, QStringLiteral("quorva-report: --output %1: no format has the "
+                                              "extension \"%2\"; the extension picks the "
+                                              "format: .rpf, .pdf, .xls, .png (see --help)\n")
+                                   .arg(Out(c.output), ext));
+        }
+    }
+    // A report run is refused as early, without a server to log in to.
+    for (const QString& f : Written()) {
+        QFile::remove(Out(f));
+    }
+    const ToolRun run = RunTool({"--cond", "101", "--password", "ipe101", "--report", "balancete",
+                                 "--output", Out(QStringLiteral("balancete.docx"))});
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("no format has the extension \".docx\"")))
+        << run.Err.toStdString();
+    EXPECT_EQ(Written(), QStringList());
+}
+
 TEST_F(ReportToolConvertTest, HelpTellsTheNewOptions) {
     const ToolRun run = RunTool({QStringLiteral("--help")});
     EXPECT_EQ(run.ExitCode, 0);

@@ -7,14 +7,17 @@ it with real input events through xdotool: restart the database server
 under the start screen, log in, generate the balance
 report, page, zoom, find and save while the selection screen is still open,
 open both listings, a report that fails in preparation, log out and quit.
-A second run opens a saved page file through `quorva FILE.rpf`, and a third
-gives it a damaged one. The saved files are checked with independent
-readers (qpdf, pdftotext, xlrd), and every step leaves a screenshot in the
-artifacts folder for a person to look at.
+A second run opens a saved page file through `quorva FILE.rpf`, a third
+opens the long listing's page file and saves it again as a PDF of pages 2-3
+(in the background) and as a spreadsheet, after refusing a name whose
+extension no format has, and a fourth gives it damaged page files. The
+saved files are checked with independent readers (qpdf, pdfinfo,
+pdftotext, xlrd), and every step leaves a screenshot in the artifacts
+folder for a person to look at.
 
 Usage: desktop_e2e.py QUORVA_EXECUTABLE ARTIFACTS_DIR
-Needs: Xvfb, openbox, xdotool, ImageMagick's import, qpdf, pdftotext,
-python3-xlrd; the test server on QUORVA_DB_HOST (ctest's db fixture), which
+Needs: Xvfb, openbox, xdotool, ImageMagick's import, qpdf, pdfinfo and
+pdftotext, python3-xlrd; the test server on QUORVA_DB_HOST (ctest's db fixture), which
 it stops and starts again through QUORVA_FBCTL (server/fbctl.sh) with its
 QUORVA_FB_ROOT.
 """
@@ -157,6 +160,12 @@ PRINT, SAVE, FIRST, PRIOR, NEXT, LAST, ZOOM_DOWN, ZOOM_UP, ZOOM_BOX, CLOSE = (
     25, 75, 206, 228, 389, 411, 444, 466, 540, 719)
 TOOL_Y = 12
 PAGE_NO = 300
+# The save dialog (client coordinates): the file name, the format list, the
+# page boxes (typing in them chooses "Páginas") and "Salvar em segundo plano".
+FILE_NAME = (232, 22)
+FORMAT_LIST = (196, 50)
+FROM_PAGE, TO_PAGE, PAGES_Y = 120, 192, 122
+BACKGROUND = (20, 180)
 # The selection screen: its menu bar above the panels, and the menu items.
 MENU_H = 20
 MENU_INADIMPLENCIA, MENU_ENCERRAR = (44, 208)
@@ -245,9 +254,10 @@ def check_pdf(path, texts):
             raise Failure("%s does not contain %r" % (path, t))
 
 
-def check_xls(path, texts):
+def check_xls(path, texts, sheets=None):
     script = ("import sys, xlrd\n"
               "b = xlrd.open_workbook(sys.argv[1])\n"
+              "print('sheets:', b.nsheets)\n"
               "for s in b.sheets():\n"
               "    for r in range(s.nrows):\n"
               "        print('|'.join(str(v) for v in s.row_values(r)))\n")
@@ -255,6 +265,16 @@ def check_xls(path, texts):
     for t in texts:
         if t not in out:
             raise Failure("%s does not contain %r" % (path, t))
+    if sheets is not None and "sheets: %d\n" % sheets not in out:
+        raise Failure("%s: %s, not %d" % (path, out.splitlines()[0], sheets))
+
+
+def pdf_pages(path):
+    info = run("pdfinfo", path).stdout
+    found = re.search(r"^Pages:\s+(\d+)", info, re.M)
+    if not found:
+        raise Failure("pdfinfo tells no page count of " + path)
+    return int(found.group(1))
 
 
 def save_as(preview, path, steps=None):
@@ -394,8 +414,9 @@ def listings_then_logout(steps, selection):
     return start
 
 
-def paging(steps, start):
-    """A listing of several pages: paging forward and back answers."""
+def paging(steps, work, start):
+    """A listing of several pages: paging forward and back answers. Its
+    page file is kept for saving again once reopened."""
     login(start, "40", "Inad40")
     selection = wait_window("Condomínio Teste Inadimplência")
     click(selection, MENU_INADIMPLENCIA, 8)
@@ -419,9 +440,11 @@ def paging(steps, start):
         keys(preview, "Return")
     answers(preview, page_22, "typed page number")
     steps.shot("listing-multiple-pages-end")
+    listing = os.path.join(work, "inadimplentes.rpf")
+    save_as(preview, listing)
     # It stays open through the next logout and closes with the program.
     click(selection, MENU_ENCERRAR, 8)
-    return wait_window("Acesso Remoto \\(2015-02\\)")
+    return wait_window("Acesso Remoto \\(2015-02\\)"), listing
 
 
 def failed_preparation(steps, start):
@@ -457,7 +480,7 @@ def desktop_flow(steps, work):
         steps.shot("selection-screen")
         rpf = balance_preview(steps, work, selection)
         start = listings_then_logout(steps, selection)
-        start = paging(steps, start)
+        start, listing = paging(steps, work, start)
         start = failed_preparation(steps, start)
         steps.shot("back-on-start-screen")
         # "Encerrar" ends the program, the listing's preview with it; with
@@ -473,7 +496,7 @@ def desktop_flow(steps, work):
             raise Failure("the program ended with %d" % code)
         if windows("Pré-visualização"):
             raise Failure("a preview outlived the program")
-        return rpf
+        return rpf, listing
 
 
 def reopen_flow(steps, work, rpf):
@@ -485,6 +508,68 @@ def reopen_flow(steps, work, rpf):
         code = prog.wait()
         if code != 0:
             raise Failure("the reopened preview ended with %d" % code)
+
+
+def reopened_saves_flow(steps, work, listing):
+    """The listing's page file reopened, without a login, and saved again in
+    the formats a report run offers: what the name says, with the pages
+    chosen. A name whose extension no format has is refused first, with a
+    message over the dialog, and nothing is written."""
+    refused = os.path.join(work, "trecho.docx")
+    pdf = os.path.join(work, "trecho.pdf")
+    xls = os.path.join(work, "reaberto.xls")
+    with running(steps, work, listing) as prog:
+        preview = wait_window(re.escape(os.path.basename(listing)))
+        click(preview, SAVE, TOOL_Y)
+        dialog = wait_window("^Salvar$")
+        # The format list opened over the dialog, for a person to see; Return
+        # takes the item it opened on and closes it.
+        click(dialog, *FORMAT_LIST)
+        steps.shot("reopened-save-formats")
+        run("xdotool", "key", "Return")
+        time.sleep(0.3)
+        dialog = wait_window("^Salvar$")
+
+        click(dialog, *FILE_NAME)
+        keys(dialog, "ctrl+a")
+        type_text(dialog, refused)
+        keys(dialog, "Return")
+        box = wait_window("^Acesso Remoto$")
+        steps.shot("reopened-unknown-extension")
+        keys(box, "Return")
+        wait_window("^Acesso Remoto$", gone=True)
+        dialog = wait_window("^Salvar$")  # still open, to correct the name
+        if os.path.exists(refused):
+            raise Failure(refused + " was written")
+
+        click(dialog, *FILE_NAME)
+        keys(dialog, "ctrl+a")
+        type_text(dialog, pdf)
+        for x, page in ((FROM_PAGE, "2"), (TO_PAGE, "3")):
+            click(dialog, x, PAGES_Y)
+            keys(dialog, "ctrl+a")
+            type_text(dialog, page)
+        click(dialog, *BACKGROUND)
+        steps.shot("reopened-save-dialog")
+        keys(dialog, "Return")
+        wait_window("^Salvar$", gone=True)
+        wait_file(pdf)
+        run("qpdf", "--check", pdf)
+        if pdf_pages(pdf) != 2:
+            raise Failure("%s has %d pages, not 2" % (pdf, pdf_pages(pdf)))
+        shown = re.findall(r"Pág\.:\s*(\d+)", run("pdftotext", "-layout", pdf, "-").stdout)
+        if shown != ["2", "3"]:
+            raise Failure("%s shows pages %s, not 2 and 3" % (pdf, shown))
+
+        save_as(preview, xls)
+        check_xls(xls, ["Relação de Inadimplentes", "Pág.:23"], sheets=23)
+        steps.shot("reopened-saved")
+        click(preview, CLOSE, TOOL_Y)
+        code = prog.wait()
+        if code != 0:
+            raise Failure("the reopened listing ended with %d" % code)
+        if os.path.exists(refused):
+            raise Failure(refused + " was written")
 
 
 def damaged_flow(steps, work, rpf):
@@ -520,8 +605,9 @@ def main():
     work = tempfile.mkdtemp(prefix="quorva-e2e-")
     os.environ.setdefault("LC_ALL", "pt_BR.UTF-8")
     try:
-        rpf = desktop_flow(steps, work)
+        rpf, listing = desktop_flow(steps, work)
         reopen_flow(steps, work, rpf)
+        reopened_saves_flow(steps, work, listing)
         damaged_flow(steps, work, rpf)
     except Failure as e:
         print("FAILED:", e, flush=True)

@@ -134,6 +134,55 @@ TEST(StorageFile, FixtureReadsBackEqualAndSavesAgainIdentically) {
     EXPECT_EQ(ReadFile(out), Fixture());
 }
 
+// A range keeps the header and the chosen pages' records as they are, with
+// the page table counted again: the fixture's second page alone starts
+// right after a one-entry table.
+TEST(StorageFile, APageRangeWritesThoseRecordsUnderTheWholeHeader) {
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in.rlp"));
+    WriteFile(in, Fixture());
+    LinkedStorage storage;
+    storage->LoadFromFile(in);
+    const QByteArray fixture = Fixture();
+    const QByteArray head = fixture.left(56); // signature and macros
+    const QByteArray page1 = fixture.mid(68, 124);
+    const QByteArray page2 = fixture.mid(192);
+    auto file = [&](std::initializer_list<QByteArray> pages) {
+        QByteArray bytes = head;
+        TRLStreamWriter out(bytes);
+        out.Int32(static_cast<std::int32_t>(pages.size()));
+        std::int32_t at = static_cast<std::int32_t>(bytes.size() + pages.size() * 4);
+        for (const QByteArray& page : pages) {
+            out.Int32(at);
+            at += static_cast<std::int32_t>(page.size());
+        }
+        for (const QByteArray& page : pages) {
+            bytes += page;
+        }
+        return bytes;
+    };
+    const struct {
+        int first, last;
+        QByteArray bytes;
+    } cases[] = {
+        {2, 2, file({page2})}, {1, 1, file({page1})}, {2, -1, file({page2})}, {0, 9, fixture},
+        {1, -1, fixture},      {2, 1, file({})},      {3, -1, file({})},      {1, 0, file({})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.first << ".." << c.last);
+        const QString out = dir.filePath(QStringLiteral("range.rlp"));
+        storage->SaveToFile(out, c.first, c.last);
+        EXPECT_EQ(ReadFile(out).toHex(' '), c.bytes.toHex(' '));
+    }
+    // What a range wrote opens again.
+    storage->SaveToFile(dir.filePath(QStringLiteral("second.rlp")), 2, 2);
+    LinkedStorage reopened;
+    reopened->LoadFromFile(dir.filePath(QStringLiteral("second.rlp")));
+    ASSERT_EQ(reopened->PageCount(), 1);
+    EXPECT_EQ(reopened->GetPage(0)->SaveToBytes(), Page2()->SaveToBytes());
+    EXPECT_EQ(reopened->Title(), QStringLiteral("T"));
+}
+
 TEST(StorageFile, BadSignaturesRaiseFileIsCorrupted) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bad.rlp"));

@@ -86,7 +86,7 @@ TEST_F(SaveDialogFixture, TheTypedExtensionWinsAndAMissingOneIsAppended) {
         {"relatorio", "Planilha Excel", "relatorio.xls", &xls},
         {"relatorio", "Documento PDF", "relatorio.pdf", &pdf},
         {"relatorio", "Padrão", "relatorio.rpf", nullptr},
-        {"relatorio.txt", "Documento PDF", "relatorio.txt", nullptr}, // own format
+        {"relatorio.RPF", "Documento PDF", "relatorio.RPF", nullptr}, // own format
         {"relatorio.pdf", "Padrão", "relatorio.pdf", &pdf},
         {"/tmp/pasta.v2/relatorio", "Padrão", "/tmp/pasta.v2/relatorio.rpf", nullptr},
     };
@@ -226,6 +226,121 @@ TEST(SaveReportTest, DefaultFormatWritesAStorageFileThatOpensAgain) {
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("outro.rpf"))));
     storage->Unlink(&owner);
     QDir::setCurrent(previous);
+}
+
+// Records what the engine's message service would show.
+struct ShownMessages {
+    ShownMessages() {
+        RLEngineServices::SetMessageSink([this](const QString& text) { texts << text; });
+    }
+    ~ShownMessages() { RLEngineServices::SetMessageSink({}); }
+    QStringList texts;
+};
+
+// A name whose extension no format writes would end up as a page file
+// under that name: the save button refuses it with a message, the dialog
+// stays open, and nothing is written. Extensions a format claims pass,
+// whatever the letter case, and so does a name without one.
+TEST(SaveReportTest, AnExtensionNoFormatWritesIsRefused) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("pasta.v2"));
+    int owner = 0;
+    TRLGraphicStorage* storage = NumberedStorage(3, &owner);
+    RecordingSaveFilter pdf, xls;
+    pdf.ShowProgress = xls.ShowProgress = false;
+    pdf.DisplayName = QStringLiteral("Documento PDF");
+    pdf.DefaultExt = QStringLiteral(".pdf");
+    xls.DisplayName = QStringLiteral("Planilha Excel");
+    xls.DefaultExt = QStringLiteral("xls"); // a leading dot is added
+    SaveParams().SetFilter(&pdf);
+    // Page images (".png") are the report tool's alone.
+    const struct {
+        const char* typed;
+        const char* extension; // null: accepted
+    } cases[] = {
+        {"trecho.docx", ".docx"},   {"trecho.png", ".png"},
+        {"trecho.pdf.bak", ".bak"}, {"pasta.v2/trecho.txt", ".txt"},
+        {"trecho.", "."},           {"trecho.PDF", nullptr},
+        {"trecho.Rpf", nullptr},    {"pasta.v2/trecho", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const QString name = dir.filePath(QString::fromUtf8(c.typed));
+        ShownMessages shown;
+        bool stayedOpen = false;
+        AnswerSaveDialog([&](TRLSaveDialog& d) {
+            d.EditFileName->setText(name);
+            d.ButtonSave->click();
+            stayedOpen = d.isVisible();
+            if (stayedOpen) {
+                d.ButtonCancel->click();
+            }
+        });
+        const bool saved = SaveReport(storage);
+        if (c.extension != nullptr) {
+            EXPECT_FALSE(saved);
+            EXPECT_TRUE(stayedOpen);
+            EXPECT_EQ(shown.texts,
+                      QStringList{QStringLiteral("Extensão de arquivo desconhecida: \"%1\"\n"
+                                                 "Extensões aceitas: .rpf, .pdf, .xls")
+                                      .arg(QString::fromUtf8(c.extension))});
+            EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+            EXPECT_TRUE(pdf.Calls().isEmpty());
+        } else {
+            EXPECT_TRUE(saved);
+            EXPECT_FALSE(stayedOpen);
+            EXPECT_TRUE(shown.texts.isEmpty());
+        }
+    }
+    storage->Unlink(&owner);
+    SaveParams().SetFilter(nullptr);
+}
+
+// The engine's own format honours the chosen pages as the filters do: the
+// page file holds those pages only, under the whole report's header.
+TEST(SaveReportTest, TheDefaultFormatSavesTheChosenPages) {
+    QTemporaryDir dir;
+    int owner = 0;
+    TRLGraphicStorage* storage = NumberedStorage(5, &owner);
+    storage->SetTitle(QStringLiteral("Balancete"));
+    const struct {
+        const char* from;
+        const char* to;
+        QList<int> pages;
+    } cases[] = {
+        {"2", "3", {2, 3}},
+        {"4", "99", {4, 5}},
+        {"0", "1", {1}},
+        {"3", "2", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << "-" << c.to);
+        const QString name = dir.filePath(QStringLiteral("trecho.rpf"));
+        AnswerSaveDialog([&](TRLSaveDialog& d) {
+            d.EditFileName->setText(name);
+            d.ComboBoxFilters->setCurrentIndex(0);
+            d.RadioButtonPagesInterval->setChecked(true);
+            d.EditFromPage->setText(QString::fromLatin1(c.from));
+            d.EditToPage->setText(QString::fromLatin1(c.to));
+            d.CheckBoxSaveInBackground->setChecked(true);
+            d.ButtonSave->click();
+        });
+        ASSERT_TRUE(SaveReport(storage));
+        auto* reopened = new TRLGraphicStorage;
+        int reader = 0;
+        reopened->Link(&reader);
+        reopened->LoadFromFile(name);
+        QList<int> pages;
+        for (int i = 0; i < reopened->PageCount(); ++i) {
+            pages << NumberOf(*reopened->GetPage(i));
+        }
+        EXPECT_EQ(pages, c.pages);
+        EXPECT_EQ(reopened->Title(), QStringLiteral("Balancete"));
+        EXPECT_EQ(reopened->LastPageNumber(), 5);
+        reopened->Unlink(&reader);
+    }
+    SaveParams().SaveInBackground = false;
+    storage->Unlink(&owner);
 }
 
 TEST(SaveReportTest, AChosenFormatRunsItsFilterOverTheRangeAndStaysPreselected) {
