@@ -603,7 +603,11 @@ def main():
     steps = Steps(ARTIFACTS)
     display = Display()
     work = tempfile.mkdtemp(prefix="quorva-e2e-")
-    os.environ.setdefault("LC_ALL", "pt_BR.UTF-8")
+    # The program runs as a manager runs it, whatever the caller's shell
+    # says: on the X display made here (an exported QT_QPA_PLATFORM such as
+    # offscreen would keep its windows off it) and in Brazilian settings.
+    os.environ["QT_QPA_PLATFORM"] = "xcb"
+    os.environ["LC_ALL"] = "pt_BR.UTF-8"
     try:
         rpf, listing = desktop_flow(steps, work)
         reopen_flow(steps, work, rpf)
