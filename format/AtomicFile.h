@@ -17,6 +17,13 @@
 //
 // Errors raise Exception with the file's name and the system's own text for
 // the failure ("No space left on device").
+//
+// Why not QSaveFile: it would keep links, access rights and concurrent
+// writers as well, but its failures read in the toolkit's words ("Existing
+// file ... is not writable"), while the tool's messages and the save
+// dialog's show the system's own reason in the file's name; and its commit
+// hides which step failed. The swap would change what users read for no
+// gain in safety, so this small class stays.
 #include <QByteArray>
 #include <QString>
 

@@ -1,5 +1,8 @@
 #include "TcpClient.h"
 
+#include <QElapsedTimer>
+#include <QUrl>
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -16,24 +19,45 @@ namespace {
 // One step of the wait for a connection in progress.
 constexpr int kWaitStepMs = 125;
 
-bool Resolve(const QString& host, int port, sockaddr_in& address) {
-    std::memset(&address, 0, sizeof address);
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    const QByteArray name = host.toLatin1();
-    if (inet_pton(AF_INET, name.constData(), &address.sin_addr) == 1) {
-        return true;
+// Every address of the host, IPv6 and IPv4 alike, in the resolver's order.
+// A literal address needs no lookup; an international name ("servidor.
+// condomínio.com.br") is looked up in its ASCII form, as the name system
+// knows it, and a literal IPv6 address may come in brackets, as in a URL.
+struct Addresses {
+    addrinfo* First = nullptr;
+    Addresses() = default;
+    Addresses(const Addresses&) = delete;
+    Addresses& operator=(const Addresses&) = delete;
+    ~Addresses() {
+        if (First) {
+            freeaddrinfo(First);
+        }
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(name.constData(), nullptr, &hints, &found) != 0 || found == nullptr) {
+};
+
+bool IsAddress(const QString& text) {
+    const QByteArray latin = text.toLatin1();
+    in6_addr any{};
+    return inet_pton(AF_INET, latin.constData(), &any) == 1 ||
+           inet_pton(AF_INET6, latin.constData(), &any) == 1;
+}
+
+bool Resolve(const QString& host, int port, Addresses& out) {
+    QString name = host.trimmed();
+    if (name.startsWith(u'[') && name.endsWith(u']')) {
+        name = name.mid(1, name.size() - 2);
+    }
+    const QByteArray ascii = IsAddress(name) ? name.toLatin1() : QUrl::toAce(name);
+    if (ascii.isEmpty()) {
         return false;
     }
-    address.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
-    return true;
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    const QByteArray service = QByteArray::number(port);
+    return getaddrinfo(ascii.constData(), service.constData(), &hints, &out.First) == 0 &&
+           out.First != nullptr;
 }
 
 QString ErrorText(int error) {
@@ -61,38 +85,72 @@ bool TTcpClient::Fail(const QString& reason) {
 
 bool TTcpClient::Connect() {
     Disconnect();
-    sockaddr_in address;
-    if (port_ <= 0 || port_ > 65535 || !Resolve(host_, port_, address)) {
+    Addresses addresses;
+    if (port_ <= 0 || port_ > 65535 || !Resolve(host_, port_, addresses)) {
         return Fail(QStringLiteral("Host not found"));
     }
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd_ < 0) {
-        return Fail(ErrorText(errno));
+    // Each address in turn (a name may have an IPv6 address the server does
+    // not listen on and an IPv4 one it does), all within the one time-out.
+    QElapsedTimer clock;
+    clock.start();
+    QString reason = QStringLiteral("Connect timed out");
+    for (const addrinfo* a = addresses.First; a; a = a->ai_next) {
+        const int left = connectTimeout_ - static_cast<int>(clock.elapsed());
+        if (left <= 0) {
+            break;
+        }
+        if (ConnectTo(a->ai_addr, a->ai_addrlen, a->ai_family, left, reason)) {
+            return true;
+        }
     }
-    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    return Fail(reason);
+}
+
+// One address within the time left: true with fd_ connected, else false
+// with the reason and no socket.
+bool TTcpClient::ConnectTo(const sockaddr* address, socklen_t length, int family, int timeout,
+                           QString& reason) {
+    Disconnect();
+    fd_ = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd_ < 0) {
+        reason = ErrorText(errno);
+        return false;
+    }
+    if (::connect(fd_, address, length) == 0) {
         return true;
     }
     if (errno != EINPROGRESS) {
-        return Fail(ErrorText(errno));
+        reason = ErrorText(errno);
+        Disconnect();
+        return false;
     }
     // The connect goes on in the kernel while this thread looks at it in
     // short steps, never longer than the time-out in all.
-    for (int waited = 0; waited < connectTimeout_; waited += kWaitStepMs) {
+    for (int waited = 0; waited < timeout; waited += kWaitStepMs) {
         pollfd p{fd_, POLLOUT, 0};
-        const int ready = ::poll(&p, 1, std::min(kWaitStepMs, connectTimeout_ - waited));
+        const int ready = ::poll(&p, 1, std::min(kWaitStepMs, timeout - waited));
         if (ready < 0 && errno != EINTR) {
-            return Fail(ErrorText(errno));
+            reason = ErrorText(errno);
+            Disconnect();
+            return false;
         }
         if (ready > 0) {
             int error = 0;
-            socklen_t length = sizeof error;
-            if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+            socklen_t size = sizeof error;
+            if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
                 error = errno;
             }
-            return error == 0 ? true : Fail(ErrorText(error));
+            if (error == 0) {
+                return true;
+            }
+            reason = ErrorText(error);
+            Disconnect();
+            return false;
         }
     }
-    return Fail(QStringLiteral("Connect timed out"));
+    reason = QStringLiteral("Connect timed out");
+    Disconnect();
+    return false;
 }
 
 bool TTcpClient::Connected() {

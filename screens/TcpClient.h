@@ -4,6 +4,8 @@
 // closed the connection since.
 #include <QString>
 
+#include <sys/socket.h>
+
 class TTcpClient {
 public:
     TTcpClient() = default;
@@ -18,7 +20,9 @@ public:
     int ConnectTimeout() const { return connectTimeout_; }
     void SetConnectTimeout(int ms) { connectTimeout_ = ms; }
 
-    // Opens the connection (IPv4). The caller's thread waits for it in steps
+    // Opens the connection to the host: a name (international ones too),
+    // an IPv4 or an IPv6 address, each of a name's addresses tried in turn.
+    // The caller's thread waits for it in steps
     // of 125 ms, at most the time-out; false when refused, unreachable, the
     // name unknown, or the time ran out (the half-open socket is closed).
     bool Connect();
@@ -31,6 +35,8 @@ public:
 
 private:
     bool Fail(const QString& reason);
+    bool ConnectTo(const sockaddr* address, socklen_t length, int family, int timeout,
+                   QString& reason);
 
     QString host_;
     int port_ = 0;

@@ -81,6 +81,27 @@ TEST(TcpClient, NoticesAPeerThatClosesAndReconnects) {
     EXPECT_FALSE(tcp.Connected());
 }
 
+// A server on IPv6, reached by its address plain or in brackets, and one on
+// IPv4 reached by name.
+TEST(TcpClient, ReachesIPv6AndIPv4Servers) {
+    struct Case {
+        const char* listen;
+        const char* host;
+    };
+    for (const Case& c :
+         {Case{"::1", "::1"}, Case{"::1", "[::1]"}, Case{"127.0.0.1", "localhost"}}) {
+        QTcpServer server;
+        ASSERT_TRUE(server.listen(QHostAddress(QString::fromLatin1(c.listen)), 0)) << c.listen;
+        TTcpClient tcp;
+        tcp.SetHost(QString::fromLatin1(c.host));
+        tcp.SetPort(server.serverPort());
+        EXPECT_TRUE(tcp.Connect())
+            << c.host << " -> " << c.listen << ": " << tcp.LastError().toStdString();
+        EXPECT_TRUE(server.waitForNewConnection(1000)) << c.host;
+        EXPECT_TRUE(tcp.Connected()) << c.host;
+    }
+}
+
 TEST(TcpClient, FailsOnAClosedPortABadPortAndAnUnknownHost) {
     TTcpClient tcp;
     tcp.SetHost(kLocal);
