@@ -419,7 +419,14 @@ void TRLPreviewForm::SpeedButtonSaveClick() {
 }
 
 bool TRLPreviewForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
+    // An open list or menu (the zoom list, the page's menu) keeps its keys:
+    // Esc closes it alone, Home and End move in it, not the page. A list
+    // closing on Esc hands the same key on once more, so a key aimed at a
+    // list's window is left alone even after the list has gone.
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    const bool inPopup = QApplication::activePopupWidget() != nullptr ||
+                         (widget && (widget->window()->windowFlags() & Qt::Popup) == Qt::Popup);
+    if (event->type() == QEvent::KeyPress && !inPopup) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (HandleKey(key)) {
             return true;

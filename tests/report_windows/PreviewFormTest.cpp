@@ -9,6 +9,7 @@
 #include "RLPrintDialog.h"
 #include "RLPrinters.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -157,6 +158,31 @@ TEST_F(FormFixture, KeysPageScrollAndClose) {
     QTest::keyClick(target, Qt::Key_Escape);
     QCoreApplication::processEvents();
     EXPECT_TRUE(form.isNull()); // closed and freed
+}
+
+// Keys inside the open zoom list belong to the list: End picks its last
+// entry without moving the page, Esc closes the list only.
+TEST_F(FormFixture, AnOpenZoomListKeepsItsKeysAndEscClosesItAlone) {
+    form->show();
+    QApplication::setActiveWindow(form);
+    QComboBox* zoom = form->ComboBoxZoom;
+    const int page = View()->PageIndex();
+    const int scroll = View()->horizontalScrollBar()->value();
+    zoom->showPopup();
+    QWidget* list = zoom->view();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() != nullptr; }));
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_EQ(zoom->view()->currentIndex().row(), zoom->count() - 1);
+    EXPECT_EQ(View()->PageIndex(), page);
+    EXPECT_EQ(View()->horizontalScrollBar()->value(), scroll);
+    QTest::keyClick(list, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
+    EXPECT_TRUE(form);
+    EXPECT_TRUE(form && form->isVisible());
+    // With the list closed, Esc closes the preview as before.
+    QTest::keyClick(form->EditPageNo, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.isNull());
 }
 
 TEST_F(FormFixture, HoldingNextPagesOnceThenRepeatsFromTheSeventhTick) {
