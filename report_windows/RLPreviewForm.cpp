@@ -436,6 +436,10 @@ bool TRLPreviewForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TRLPreviewForm::HandleKey(QKeyEvent* key) {
+    // Alt with an arrow opens the zoom list; the page has no use for it.
+    if ((key->modifiers() & Qt::AltModifier) != 0) {
+        return false;
+    }
     const bool ctrl = (key->modifiers() & Qt::ControlModifier) != 0;
     TRLPreview* view = current_;
     switch (key->key()) {

@@ -374,6 +374,19 @@ def balance_preview(steps, work, selection):
     keys(preview, "ctrl+c")
     wait_for(lambda: "image/" in clipboard_targets(), "the page on the clipboard")
 
+    # Esc on an open list or menu closes that alone, never the preview.
+    def esc_closes_only(open_it, what):
+        open_it()
+        steps.shot("balance-%s-open" % what)
+        keys(preview, "Escape")
+        time.sleep(0.5)
+        if preview not in windows("Pré-visualização"):
+            raise Failure("Esc on the open %s closed the preview" % what)
+    esc_closes_only(lambda: (click(preview, ZOOM_BOX, TOOL_Y), keys(preview, "alt+Down")),
+                    "zoom-list")
+    esc_closes_only(lambda: click(preview, 640, 500, button=3), "page-menu")
+    steps.shot("balance-after-escapes")
+
     pdf = os.path.join(work, "balancete.pdf")
     xls = os.path.join(work, "balancete.xls")
     rpf = os.path.join(work, "balancete.rpf")
