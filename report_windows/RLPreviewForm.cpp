@@ -305,9 +305,11 @@ void TRLPreviewForm::ViewChanged(TRLPreview* view) {
     EditPageNo->blockSignals(true);
     EditPageNo->setText(QString::number(view->PageIndex() + 1));
     EditPageNo->blockSignals(false);
+    // A zoom that is in the list is chosen in it, so the list opens on it.
+    const QString zoom = QString::number(view->ZoomPercent()) + QLatin1Char('%');
     ComboBoxZoom->blockSignals(true);
-    ComboBoxZoom->setCurrentIndex(-1);
-    ComboBoxZoom->setEditText(QString::number(view->ZoomPercent()) + QLatin1Char('%'));
+    ComboBoxZoom->setCurrentIndex(ComboBoxZoom->findText(zoom));
+    ComboBoxZoom->setEditText(zoom);
     ComboBoxZoom->blockSignals(false);
 }
 
@@ -355,6 +357,11 @@ void TRLPreviewForm::EditPageNoChange() {
     const int number = EditPageNo->text().trimmed().toInt(&ok);
     if (ok) {
         current_->GotoPageIndex(number - 1);
+        // A number past the last page (or before the first) shows the page
+        // it came to, not what was typed.
+        if (current_->PageIndex() != number - 1) {
+            ViewChanged(current_);
+        }
     }
 }
 

@@ -162,7 +162,7 @@ TEST_F(FormFixture, KeysPageScrollAndClose) {
 
 // Alt+Down opens the zoom list, and keys inside the open list belong to
 // it: End picks its last entry without moving the page, Esc closes the
-// list only.
+// list only. The boxes show what the page shows.
 TEST_F(FormFixture, AnOpenZoomListKeepsItsKeysAndEscClosesItAlone) {
     form->show();
     QApplication::setActiveWindow(form);
@@ -181,6 +181,15 @@ TEST_F(FormFixture, AnOpenZoomListKeepsItsKeysAndEscClosesItAlone) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
     EXPECT_TRUE(form);
     EXPECT_TRUE(form && form->isVisible());
+    // The list opens on the zoom shown, not on its first entry.
+    TypeZoom(QStringLiteral("50"));
+    EXPECT_EQ(zoom->currentIndex(), zoom->findText(QStringLiteral("50%")));
+    // A page number past the last is not left in the box: it names the
+    // page shown ("4" of "42", typed on ten pages).
+    form->EditPageNo->clear();
+    QTest::keyClicks(form->EditPageNo, QStringLiteral("42"));
+    EXPECT_EQ(View()->PageIndex(), 3);
+    EXPECT_EQ(form->EditPageNo->text(), QStringLiteral("4"));
     // With the list closed, Esc closes the preview as before.
     QTest::keyClick(form->EditPageNo, Qt::Key_Escape);
     QCoreApplication::processEvents();
