@@ -100,6 +100,7 @@ TRLPNGFilter::~TRLPNGFilter() {
 // its own; large images go one at a time, to keep the memory in bounds.
 void TRLPNGFilter::BeginDoc() {
     written_.clear();
+    finished_.clear();
     next_ = 0;
     const QSize size = PNG::ImageSize(Storage()->PageWidth(), Storage()->PageHeight(), Dpi);
     const qint64 bytes = std::max<qint64>(1, qint64(size.width()) * size.height() * 4);
@@ -120,8 +121,7 @@ void TRLPNGFilter::DrawPage(TRLGraphicSurface& page) {
         PNG::PaintPage(page, Dpi, slot.Image);
         const QString name = PNG::PageFileName(FileName, page.PageIndex() + 1);
         writing_.push_back(std::async(std::launch::async, [&slot, name] {
-            WriteFile(*slot.Encoder, slot.Image, name);
-            return name;
+            return WriteFile(*slot.Encoder, slot.Image, name);
         }));
     } catch (...) {
         Abandon();
@@ -130,7 +130,8 @@ void TRLPNGFilter::DrawPage(TRLGraphicSurface& page) {
 }
 
 void TRLPNGFilter::EndDoc() {
-    // After a failed or stopped run the images already written go again.
+    // A failed or stopped run drops its temporary files; the images of an
+    // earlier run stay as they were.
     if (RunFailed()) {
         Abandon();
         return;
@@ -139,23 +140,31 @@ void TRLPNGFilter::EndDoc() {
         while (!writing_.empty()) {
             TakeWritten();
         }
+        // Every page is on the disk: now the set replaces the earlier one.
+        for (const std::unique_ptr<AtomicFile>& file : finished_) {
+            file->Commit();
+            written_ << file->FileName();
+        }
+        finished_.clear();
     } catch (...) {
         Abandon();
         throw;
     }
 }
 
-void TRLPNGFilter::WriteFile(PNG::Encoder& encoder, const QImage& image, const QString& name) {
+std::unique_ptr<AtomicFile> TRLPNGFilter::WriteFile(PNG::Encoder& encoder, const QImage& image,
+                                                    const QString& name) {
     const QByteArray& bytes = encoder.Encode(image);
-    AtomicFile file(name);
-    file.Write(bytes);
-    file.Commit();
+    auto file = std::make_unique<AtomicFile>(name);
+    file->Write(bytes);
+    file->Finish();
+    return file;
 }
 
 void TRLPNGFilter::TakeWritten() {
-    std::future<QString> oldest = std::move(writing_.front());
+    std::future<std::unique_ptr<AtomicFile>> oldest = std::move(writing_.front());
     writing_.pop_front();
-    written_ << oldest.get();
+    finished_.push_back(oldest.get());
 }
 
 void TRLPNGFilter::Abandon() {
@@ -166,12 +175,5 @@ void TRLPNGFilter::Abandon() {
             // The error that ends the run is the one already on its way.
         }
     }
-    RemoveWritten();
-}
-
-void TRLPNGFilter::RemoveWritten() {
-    for (const QString& name : written_) {
-        QFile::remove(name);
-    }
-    written_.clear();
+    finished_.clear(); // each removes its temporary file
 }

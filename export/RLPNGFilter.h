@@ -5,10 +5,12 @@
 // the page's place in the report, so pages 2 to 5 of a report become
 // NAME-2.png to NAME-5.png.
 //
-// Each file is written whole or not at all. When a page cannot be painted
-// or its file cannot be written, the files this run already wrote are
-// removed again, so a failed run never leaves a set of pages that looks
-// complete.
+// The set of images is one output: every page is written under a
+// temporary name first, and only when all of them are written do they
+// replace their files, one rename each. A run that fails (a page that
+// cannot be painted, a full disk) or is stopped removes its temporary files
+// and leaves the images of an earlier run exactly as they were.
+#include "AtomicFile.h"
 #include "PngWriter.h"
 #include "RLFilters.h"
 
@@ -19,6 +21,7 @@
 #include <deque>
 #include <future>
 #include <memory>
+#include <vector>
 
 class TRLPNGFilter : public TRLCustomSaveFilter {
     Q_OBJECT
@@ -33,7 +36,7 @@ public:
     // Pixels per inch of the images; a page of the report is 96 per inch.
     int Dpi = DefaultDpi;
 
-    // The files of the last run, in the order they were written.
+    // The files of the last run, in page order, once all are in place.
     const QStringList& Written() const { return written_; }
 
     void BeginDoc() override;
@@ -52,18 +55,21 @@ private:
         std::unique_ptr<PNG::Encoder> Encoder;
     };
 
-    static void WriteFile(PNG::Encoder& encoder, const QImage& image, const QString& name);
+    // The page's file, complete under its temporary name.
+    static std::unique_ptr<AtomicFile> WriteFile(PNG::Encoder& encoder, const QImage& image,
+                                                 const QString& name);
     // Waits for the oldest page on its way to its file; raises its error.
     void TakeWritten();
-    // Waits for every page on its way, then removes the run's files.
+    // Waits for every page on its way, then drops the run's files.
     void Abandon();
-    void RemoveWritten();
 
     QStringList written_;
     Slot slot_[MaxSlots];
     std::size_t slots_ = 1;
     std::size_t next_ = 0;
-    std::deque<std::future<QString>> writing_;
+    std::deque<std::future<std::unique_ptr<AtomicFile>>> writing_;
+    // Written in full under temporary names, waiting for the run's end.
+    std::vector<std::unique_ptr<AtomicFile>> finished_;
 };
 
 namespace PNG {

@@ -160,7 +160,21 @@ void AtomicFile::Flush() {
 }
 
 void AtomicFile::Commit() {
+    Finish();
+    if (temporary_.isEmpty()) {
+        Fail("Cannot write file", EBADF);
+    }
+    if (::rename(temporary_.constData(), QFile::encodeName(target_).constData()) != 0) {
+        Fail("Cannot write file", errno);
+    }
+    temporary_.clear();
+}
+
+void AtomicFile::Finish() {
     if (fd_ < 0) {
+        if (!temporary_.isEmpty()) {
+            return; // finished already
+        }
         Fail("Cannot write file", EBADF);
     }
     Flush();
@@ -173,8 +187,5 @@ void AtomicFile::Commit() {
     if (closed != 0) {
         Fail("Cannot write file", errno);
     }
-    if (::rename(temporary_.constData(), QFile::encodeName(target_).constData()) != 0) {
-        Fail("Cannot write file", errno);
-    }
-    temporary_.clear();
+    buffer_ = QByteArray(); // a finished file waiting for its rename holds no memory
 }

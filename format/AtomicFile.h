@@ -47,6 +47,10 @@ public:
     // Writes what is buffered, flushes the file to the disk and renames it
     // over the target. After a failure the target is as it was before.
     void Commit();
+    // The first half of Commit: the temporary file complete on the disk and
+    // closed, the target not yet touched. For outputs of several files that
+    // replace their targets together, once every one of them is written.
+    void Finish();
 
     // The name given, and the file that is actually replaced (the end of a
     // chain of symbolic links, or the same name).

@@ -184,9 +184,20 @@ TEST_F(PngFilterTest, OneFilePerPageNamedByItsPage) {
 }
 
 // A page whose file cannot be written ends the run with the system's
-// reason, and the pages already written go again: no file, no temporary
-// file is left.
-TEST_F(PngFilterTest, AFailedRunLeavesNothingBehind) {
+// reason, and the set is one output: the images of an earlier run stay
+// exactly as they were, and no file of this run, no temporary file, is left.
+TEST_F(PngFilterTest, AFailedRunKeepsTheEarlierImagesAndLeavesNothingElse) {
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    auto read = [&](const QString& name) {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    write(QStringLiteral("p-1.png"), "earlier page 1");
+    write(QStringLiteral("p-2.png"), "earlier page 2");
     QDir(dir.path()).mkdir(QStringLiteral("p-3.png"));
     TRLPNGFilter filter;
     filter.ShowProgress = false;
@@ -197,12 +208,15 @@ TEST_F(PngFilterTest, AFailedRunLeavesNothingBehind) {
     } catch (const Exception& e) {
         EXPECT_TRUE(e.Message().contains(QStringLiteral("p-3.png"))) << e.Message().toStdString();
     }
-    EXPECT_EQ(Files(), QStringList());
+    EXPECT_EQ(Files(), (QStringList{"p-1.png", "p-2.png"}));
+    EXPECT_EQ(read(QStringLiteral("p-1.png")), "earlier page 1");
+    EXPECT_EQ(read(QStringLiteral("p-2.png")), "earlier page 2");
     EXPECT_TRUE(filter.Written().isEmpty());
-    // The same filter runs again once the way is clear.
+    // The same filter runs again once the way is clear, and replaces them.
     QDir(dir.path()).rmdir(QStringLiteral("p-3.png"));
     filter.FilterPages(storage);
     EXPECT_EQ(Files().size(), 4);
+    EXPECT_EQ(Decode(read(QStringLiteral("p-1.png"))).isNull(), false);
 }
 
 } // namespace
