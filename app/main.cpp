@@ -1,6 +1,5 @@
 // The program entry: the application, the data module, then the start
 // screen and the message loop.
-#include "BalanceteEntry.h"
 #include "DMod.h"
 #include "EnterPressesButtons.h"
 #include "ErrorHandler.h"
@@ -13,9 +12,6 @@
 #include "RLFindDialog.h" // RLPreviewForm.h holds a QPointer to it
 #include "RLPreviewForm.h"
 #include "RegionalSettings.h"
-#include "RemotoCap.h"
-#include "RemotoInad.h"
-#include "ReportEntries.h"
 #include "SavedPages.h"
 #include "StopSignals.h"
 #include "ToolkitTranslations.h"
@@ -68,7 +64,8 @@ void QuitOnStopSignal(QSocketNotifier& notifier) {
     });
 }
 
-// The engine's windows and the reports the selection screen starts.
+// The engine's windows and its messages; the selection screen starts the
+// report forms itself.
 void WireReports() {
     RegisterProgressWindow();
     RegisterPreviewWindow();
@@ -76,10 +73,6 @@ void WireReports() {
     // found", a failed background save) become the program's message boxes.
     RLEngineServices::SetMessageSink(
         [](const QString& text) { MessageService::Current().ShowMessage(text); });
-    ReportEntries::SetImprimeBalancete(
-        [](QWidget* owner, const TBalanceteInputs& inputs) { RunBalancete(owner, inputs); });
-    ReportEntries::SetImprimeInadimplencia([](QWidget* owner) { RunRemotoInad(owner); });
-    ReportEntries::SetImprimeCompromissados([](QWidget* owner) { RunRemotoCap(owner); });
 }
 
 // Previews still open close with the program, so their pages and spool

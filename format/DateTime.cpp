@@ -126,6 +126,13 @@ double EncodeDate(int year, int month, int day) {
     return result;
 }
 
+double LastDayOfMonth(double value) {
+    const Date d = DecodeDate(value);
+    const int year = d.Month == 12 ? d.Year + 1 : d.Year;
+    const int month = d.Month == 12 ? 1 : d.Month + 1;
+    return EncodeDate(year, month, 1) - 1;
+}
+
 bool TryEncodeTime(int hour, int minute, int second, int msec, double& result) noexcept {
     if (!IsValidTime(hour, minute, second, msec)) {
         return false;

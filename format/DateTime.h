@@ -33,6 +33,8 @@ bool IsValidTime(int hour, int minute, int second, int msec) noexcept;
 bool TryEncodeDate(int year, int month, int day, double& result) noexcept;
 // Raises EConvertError "Invalid argument to date encode" for an invalid date.
 double EncodeDate(int year, int month, int day);
+// The last day of the value's month (its date, no time of day).
+double LastDayOfMonth(double value);
 bool TryEncodeTime(int hour, int minute, int second, int msec, double& result) noexcept;
 
 // The value's day: its time rounded to the millisecond, a time that reaches

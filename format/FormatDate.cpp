@@ -2,6 +2,7 @@
 
 #include "DateTime.h"
 #include "Exception.h"
+#include "PatternQuotes.h"
 #include "RegionalSettings.h"
 
 namespace {
@@ -13,18 +14,9 @@ char16_t Upper(QChar c) {
     return u >= u'a' && u <= u'z' ? static_cast<char16_t>(u - 32) : u;
 }
 
-bool IsQuote(QChar c) {
-    return c == u'"' || c == u'\'';
-}
-
-qsizetype ClosingQuote(const QChar* p, qsizetype open, qsizetype end) {
-    for (qsizetype i = open + 1; i < end; ++i) {
-        if (p[i] == p[open]) {
-            return i;
-        }
-    }
-    return end;
-}
+using PatternQuotes::ClosingQuote;
+using PatternQuotes::CopyQuoted;
+using PatternQuotes::IsQuote;
 
 // Whether the text at i starts with `word`, letters compared without case.
 bool StartsWithWord(const QChar* p, qsizetype i, qsizetype n, const char* word) {
@@ -248,10 +240,7 @@ void DateWriter::Append(const QString& pattern, int level) {
             break;
         case u'"':
         case u'\'': {
-            const qsizetype close = ClosingQuote(p, i, n);
-            for (qsizetype j = i + 1; j < close; ++j) {
-                Put(p[j]);
-            }
+            const qsizetype close = CopyQuoted(p, i, n, [this](QChar q) { Put(q); });
             count = close + 1 - i;
             break;
         }

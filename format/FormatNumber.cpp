@@ -2,6 +2,7 @@
 
 #include "DecimalDigits.h"
 #include "Exception.h"
+#include "PatternQuotes.h"
 #include "RegionalSettings.h"
 
 #include <cmath>
@@ -35,20 +36,9 @@ private:
     int size_ = 0;
 };
 
-bool IsQuote(QChar c) {
-    return c == u'"' || c == u'\'';
-}
-
-// The index of the quotation mark closing the one at `open`, or `end` when it
-// is never closed (the rest is then quoted text).
-qsizetype ClosingQuote(const QChar* p, qsizetype open, qsizetype end) {
-    for (qsizetype i = open + 1; i < end; ++i) {
-        if (p[i] == p[open]) {
-            return i;
-        }
-    }
-    return end;
-}
+using PatternQuotes::ClosingQuote;
+using PatternQuotes::CopyQuoted;
+using PatternQuotes::IsQuote;
 
 struct Sections {
     qsizetype Start[3] = {0, 0, 0};
@@ -172,11 +162,7 @@ public:
         for (qsizetype i = start; i < end; ++i) {
             const QChar c = p[i];
             if (IsQuote(c)) {
-                const qsizetype close = ClosingQuote(p, i, end);
-                for (qsizetype j = i + 1; j < close; ++j) {
-                    out_.Put(p[j]);
-                }
-                i = close;
+                i = CopyQuoted(p, i, end, [this](QChar q) { out_.Put(q); });
             } else if (c == u'#' || c == u'0') {
                 Placeholder();
             } else if (i == info_.ExponentAt) {

@@ -1,6 +1,5 @@
 #include "LancLookups.h"
 
-#include "RemotoLanc.h"
 #include "StatementRows.h"
 
 namespace {

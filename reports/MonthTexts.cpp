@@ -1,7 +1,6 @@
 #include "MonthTexts.h"
 
 #include "DateTime.h"
-#include "RemotoLanc.h"
 #include "StatementRows.h"
 
 #include <cmath>
@@ -86,7 +85,7 @@ TMonthTextSet TMonthTextReader::Read(int cond, const TMonthRange& months) {
     // the month it falls due in (the first month's key at the earliest).
     payables_.Params(0).SetAsInteger(cond);
     payables_.Params(1).SetAsDateTime(months.First - 1);
-    payables_.Params(2).SetAsDateTime(RemotoLanc::LastDayOfMonth(months.Last) + 1);
+    payables_.Params(2).SetAsDateTime(DateTime::LastDayOfMonth(months.Last) + 1);
     EachRow(payables_, [&](TIBSQL& row) {
         if (row.Fields(2).AsInteger() > kWholeHistory) {
             return;

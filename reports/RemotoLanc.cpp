@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "IBError.h"
 #include "LancHistory.h"
+#include "RemotoLancRun.h"
 
 #include <memory>
 
@@ -22,22 +23,6 @@ int TipoConta = 0;
 int GrauConta = 0;
 bool AlgumasContas = false;
 QString ContasSel;
-double MesRel = 0;
-double UltimoDiaMes = 0;
-QString LancRD;
-QString LancTipReg;
-QString LancGrupo;
-QString LancComplem;
-double LancMesRefRec = 0;
-double LancMesRefCota = 0;
-double LancMes = 0;
-double LancData = 0;
-int LancCota = 0;
-int LancConta = 0;
-int LancNumRec = 0;
-int LancLanc = 0;
-QString ListaCotas;
-QString ListaImoveis;
 
 namespace RemotoLanc {
 
@@ -134,19 +119,12 @@ TFlags FlagsFor(const QStringList& marcas) {
     return f;
 }
 
-double LastDayOfMonth(double mes) {
-    const DateTime::Date d = DateTime::DecodeDate(mes);
-    const int year = d.Month == 12 ? d.Year + 1 : d.Year;
-    const int month = d.Month == 12 ? 1 : d.Month + 1;
-    return DateTime::EncodeDate(year, month, 1) - 1;
-}
-
 TDateParams DateParams(const QString& tipoPeriodo, double mesRel, double dataIni, double dataFim) {
     TDateParams p;
     p.wmes1 = mesRel;
     if (tipoPeriodo == QStringLiteral("mês")) {
         p.wmesini = mesRel - 1;
-        p.wmesfim = LastDayOfMonth(mesRel) + 1;
+        p.wmesfim = DateTime::LastDayOfMonth(mesRel) + 1;
     } else {
         p.wmesini = dataIni - 1;
         p.wmesfim = dataFim + 1;
@@ -177,7 +155,7 @@ QString MarkDay(const QString& stored, int dia) {
 
 TFRemotoLanc::TFRemotoLanc(QObject* owner)
     : QObject(owner), DSLanc(&QLanc), Lookups(&DM->BDados, &TransaGeral),
-      ListBox1(RemotoLanc::Vocabulary()) {
+      ListBox1(RemotoLanc::Vocabulary()), run_(std::make_unique<TRemotoLancRun>()) {
     setObjectName(QStringLiteral("FRemotoLanc"));
     TransaGeral.SetDefaultDatabase(&DM->BDados);
     TransaGeral.Params() = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
@@ -271,8 +249,7 @@ void TFRemotoLanc::FormCreate() {
 }
 
 void TFRemotoLanc::ImprimeBalancete() {
-    MesRel = DM->MesAtual;
-    UltimoDiaMes = RemotoLanc::LastDayOfMonth(MesRel);
+    run_->MesRel = DM->MesAtual;
     QLanc.Close();
     QLanc.SetSQL(
         RemotoLanc::BuildStatement({TipoPeriodo, TipoConta, GrauConta, AlgumasContas, ContasSel}));
@@ -282,7 +259,8 @@ void TFRemotoLanc::ImprimeBalancete() {
     if (TLancReadAhead::Enabled()) {
         Lookups.ReadAhead(std::make_unique<TLancReadAhead>(
             DM->BDados, DM->CondLogado,
-            RemotoLanc::ReportMonths(TipoPeriodo, MesRel, DataIni, DataFim), DM->EstruturaCond));
+            RemotoLanc::ReportMonths(TipoPeriodo, run_->MesRel, DataIni, DataFim),
+            DM->EstruturaCond));
     }
     SelectCondominium();
     QLanc.Open();
@@ -325,7 +303,8 @@ void TFRemotoLanc::SetParams() {
     QLanc.ParamByName(QStringLiteral("wmesrec")).SetAsString(f.wmesrec);
     QLanc.ParamByName(QStringLiteral("wmescota")).SetAsString(f.wmescota);
     QLanc.ParamByName(QStringLiteral("wcota")).SetAsString(f.wcota);
-    const RemotoLanc::TDateParams d = RemotoLanc::DateParams(TipoPeriodo, MesRel, DataIni, DataFim);
+    const RemotoLanc::TDateParams d =
+        RemotoLanc::DateParams(TipoPeriodo, run_->MesRel, DataIni, DataFim);
     QLanc.ParamByName(QStringLiteral("wmes1")).SetAsDateTime(d.wmes1);
     QLanc.ParamByName(QStringLiteral("wmesini")).SetAsDateTime(d.wmesini);
     QLanc.ParamByName(QStringLiteral("wmesfim")).SetAsDateTime(d.wmesfim);
@@ -345,7 +324,7 @@ void TFRemotoLanc::SelectCondominium() {
 void TFRemotoLanc::LogEmission() {
     Transa.SetActive(false);
     Transa.SetActive(true);
-    const DateTime::Date d = DateTime::DecodeDate(MesRel);
+    const DateTime::Date d = DateTime::DecodeDate(run_->MesRel);
     const double wmes = DateTime::EncodeDate(d.Year, d.Month, 1);
     const int dia = d.Day;
     SQLGeral.Close();
@@ -416,62 +395,67 @@ QString TFRemotoLanc::MontaNomeCota(int cota, const QString& parcela, double mes
 }
 
 void TFRemotoLanc::HeadLancText() {
-    ListaCotas.clear();
-    ListaImoveis.clear();
-    LancRD.clear();
-    LancTipReg.clear();
+    run_->ListaCotas.clear();
+    run_->ListaImoveis.clear();
+    run_->LancRD.clear();
+    run_->LancTipReg.clear();
 }
 
 void TFRemotoLanc::DetalheText() {
+    TRemotoLancRun& run = *run_;
     Memo1 = Memo2;
-    LancGrupo = F.GRUPO->AsString();
-    LancComplem = F.COMPLEM->AsString();
-    LancMesRefRec = F.MESREFREC->AsDateTime();
-    LancMesRefCota = F.MESREFCOTA->AsDateTime();
-    LancCota = F.COTA->AsInteger();
-    LancConta = F.CONTA->AsInteger();
-    LancNumRec = F.NUMREC->AsInteger();
-    LancMes = F.MES->AsDateTime();
+    run.LancGrupo = F.GRUPO->AsString();
+    run.LancComplem = F.COMPLEM->AsString();
+    run.LancMesRefRec = F.MESREFREC->AsDateTime();
+    run.LancMesRefCota = F.MESREFCOTA->AsDateTime();
+    run.LancCota = F.COTA->AsInteger();
+    run.LancConta = F.CONTA->AsInteger();
+    run.LancNumRec = F.NUMREC->AsInteger();
+    run.LancMes = F.MES->AsDateTime();
     lancCond_ = F.COND->AsInteger();
-    LancRD = F.R_D->AsString();
-    LancTipReg = F.TIPREG->AsString();
-    if (LancRD == QStringLiteral("R")) {
+    run.LancRD = F.R_D->AsString();
+    run.LancTipReg = F.TIPREG->AsString();
+    if (run.LancRD == QStringLiteral("R")) {
         // The row's instalment only matters to the list of units, so it is
         // looked up only for it.
         if (listsCotas_) {
-            const QString parcela = Lookups.Parcela(lancCond_, LancMes, LancNumRec, LancCota);
-            ListaCotas = LancHistory::AddToList(ListaCotas,
-                                                MontaNomeCota(LancCota, parcela, LancMesRefCota));
+            const QString parcela =
+                Lookups.Parcela(lancCond_, run.LancMes, run.LancNumRec, run.LancCota);
+            run.ListaCotas = LancHistory::AddToList(
+                run.ListaCotas, MontaNomeCota(run.LancCota, parcela, run.LancMesRefCota));
         }
         if (listsImoveis_) {
-            ListaImoveis = LancHistory::AddToList(ListaImoveis, F.COMPLEM->AsString());
+            run.ListaImoveis = LancHistory::AddToList(run.ListaImoveis, F.COMPLEM->AsString());
         }
     }
-    LancLanc = F.LANC->AsInteger();
-    LancData = F.DATA->AsDateTime();
+    run.LancLanc = F.LANC->AsInteger();
+    run.LancData = F.DATA->AsDateTime();
 }
 
 QString TFRemotoLanc::TotLancText() {
-    if (LancTipReg == QStringLiteral("Y")) {
-        Memo1 = Lookups.HistPagar(lancCond_, LancMes, LancMes - 1,
-                                  RemotoLanc::LastDayOfMonth(LancMes) + 1, LancLanc, LancData);
-    } else if (LancRD != QStringLiteral("R")) {
-        Memo1 = Lookups.HistLanc(lancCond_, LancMes, LancData, LancLanc);
+    TRemotoLancRun& run = *run_;
+    if (run.LancTipReg == QStringLiteral("Y")) {
+        Memo1 = Lookups.HistPagar(lancCond_, run.LancMes, run.LancMes - 1,
+                                  DateTime::LastDayOfMonth(run.LancMes) + 1, run.LancLanc,
+                                  run.LancData);
+    } else if (run.LancRD != QStringLiteral("R")) {
+        Memo1 = Lookups.HistLanc(lancCond_, run.LancMes, run.LancData, run.LancLanc);
     } else {
         LancHistory::TLanceValues v;
-        v.Conta = [this] { return Lookups.NomeRedConta(LancConta); };
-        v.Cota = [this] {
+        v.Conta = [this, &run] { return Lookups.NomeRedConta(run.LancConta); };
+        v.Cota = [this, &run] {
             return MontaNomeCota(
-                LancCota, Lookups.Parcela(lancCond_, LancMes, LancNumRec, LancCota), LancMes);
+                run.LancCota, Lookups.Parcela(lancCond_, run.LancMes, run.LancNumRec, run.LancCota),
+                run.LancMes);
         };
-        v.Grupo = LancGrupo;
-        v.Imovel = LancComplem;
-        v.MesRefRec = LancMesRefRec;
-        v.MesRefCota = LancMesRefCota;
-        Memo1 = LancHistory::FillTemplate(Memo1, Marcas, v, ListaCotas, ListaImoveis);
+        v.Grupo = run.LancGrupo;
+        v.Imovel = run.LancComplem;
+        v.MesRefRec = run.LancMesRefRec;
+        v.MesRefCota = run.LancMesRefCota;
+        Memo1 = LancHistory::FillTemplate(Memo1, Marcas, v, run.ListaCotas, run.ListaImoveis);
     }
-    ListaCotas.clear();
-    ListaImoveis.clear();
+    run.ListaCotas.clear();
+    run.ListaImoveis.clear();
     return Memo1;
 }
 

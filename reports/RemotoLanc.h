@@ -2,7 +2,8 @@
 // "Balancete Detalhado por Conta": every entry of the chosen month or period
 // by account, with history texts and balances. The form is never shown; it
 // holds the report, the query that feeds it and the statements its band
-// handlers use, and serves one run.
+// handlers use, and serves one run. What the handlers carry from band to
+// band is the run's own (RemotoLancRun.h), not shared here.
 #include "IBQuery.h"
 #include "IBSQL.h"
 #include "LancLookups.h"
@@ -11,8 +12,14 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
-// What the selection screen hands over before each run.
+struct TRemotoLancRun;
+
+// What the selection screen hands over before each run. The condominium,
+// its balance report settings and chart of accounts, and the month are the
+// login state's, kept in the data module (DM->CondLogado, CodBalancete,
+// EstruturaCond, MesAtual).
 extern QString TipoPeriodo; // "mês" or "período"
 extern double DataIni;
 extern double DataFim;
@@ -20,52 +27,6 @@ extern int TipoConta; // 0 Receitas, 1 Despesas, 2 Todas
 extern int GrauConta; // 0..3: codes of 1, 4, 7 or 10 characters
 extern bool AlgumasContas;
 extern QString ContasSel; // '1.01','2.01'
-
-// The month of the run and its last day.
-extern double MesRel;
-extern double UltimoDiaMes;
-
-// What the detail rows of a lance leave for its footer, which is printed
-// after the dataset has already moved on to the next lance.
-extern QString LancRD;
-extern QString LancTipReg;
-extern QString LancGrupo;
-extern QString LancComplem;
-extern double LancMesRefRec;
-extern double LancMesRefCota;
-extern double LancMes;
-extern double LancData;
-extern int LancCota;
-extern int LancConta;
-extern int LancNumRec;
-extern int LancLanc;
-extern QString ListaCotas;
-extern QString ListaImoveis;
-
-// The groups the bands are in, and what they add up. Amounts are read as
-// double and summed in extended precision.
-extern int CondAtual;
-extern int ContaAtual;
-extern QString Grau1Atual;
-extern QString Grau2Atual;
-extern QString Grau3Atual;
-extern QString Grau4Atual;
-extern long double ValRealizado;
-extern long double ValCompromissado;
-extern long double TotRealGrau1;
-extern long double TotRealGrau2;
-extern long double TotRealGrau3;
-extern long double TotRealGrau4;
-extern long double TotCompGrau1;
-extern long double TotCompGrau2;
-extern long double TotCompGrau3;
-extern long double TotCompGrau4;
-
-// The month's balances of an account or of the whole condominium.
-extern long double SaldoReceitas;
-extern long double SaldoDespesas;
-extern long double SaldoFim;
-extern long double SaldoIni;
 
 // The pure parts of the run, kept apart so they can be checked on their own.
 namespace RemotoLanc {
@@ -103,7 +64,6 @@ struct TDateParams {
     double wmesini = 0;
     double wmesfim = 0;
 };
-double LastDayOfMonth(double mes);
 TDateParams DateParams(const QString& tipoPeriodo, double mesRel, double dataIni, double dataFim);
 // The months whose lances the report shows: the report's month, or those
 // of the period's days.
@@ -303,6 +263,8 @@ private:
     void RLBand9BeforePrint(TRLCustomControl* sender, bool& printIt);
     // Runs pega_saldo for an account (-1: all of them) and fills a box.
     void FillBalances(int conta, const TBalanceBox& box);
+
+    std::unique_ptr<TRemotoLancRun> run_;
 };
 
 // What the selection screen's "Gerar Relatório" does: creates the form,

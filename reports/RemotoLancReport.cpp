@@ -5,30 +5,10 @@
 #include "FormatDate.h"
 #include "FormatNumber.h"
 #include "RemotoLanc.h"
+#include "RemotoLancRun.h"
 #include "ReportParts.h"
 
 using namespace ReportParts;
-
-int CondAtual = 0;
-int ContaAtual = 0;
-QString Grau1Atual;
-QString Grau2Atual;
-QString Grau3Atual;
-QString Grau4Atual;
-long double ValRealizado = 0;
-long double ValCompromissado = 0;
-long double TotRealGrau1 = 0;
-long double TotRealGrau2 = 0;
-long double TotRealGrau3 = 0;
-long double TotRealGrau4 = 0;
-long double TotCompGrau1 = 0;
-long double TotCompGrau2 = 0;
-long double TotCompGrau3 = 0;
-long double TotCompGrau4 = 0;
-long double SaldoReceitas = 0;
-long double SaldoDespesas = 0;
-long double SaldoFim = 0;
-long double SaldoIni = 0;
 
 namespace {
 
@@ -322,19 +302,22 @@ void TFRemotoLanc::BindHandlers() {
 }
 
 void TFRemotoLanc::GruCondBeforePrint(TRLCustomControl*, bool&) {
-    CondAtual = F.COND->AsInteger();
+    run_->CondAtual = F.COND->AsInteger();
 }
 
 void TFRemotoLanc::GruContaBeforePrint(TRLCustomControl*, bool&) {
-    ContaAtual = F.CONTA->AsInteger();
+    run_->ContaAtual = F.CONTA->AsInteger();
 }
 
 // A grade group starts: its totals are zeroed, its code and the captions of
 // its header and total are set from the first row.
 void TFRemotoLanc::GradeStart(int grade, bool& printIt) {
-    long double* const totReal[] = {&TotRealGrau1, &TotRealGrau2, &TotRealGrau3, &TotRealGrau4};
-    long double* const totComp[] = {&TotCompGrau1, &TotCompGrau2, &TotCompGrau3, &TotCompGrau4};
-    QString* const atual[] = {&Grau1Atual, &Grau2Atual, &Grau3Atual, &Grau4Atual};
+    TRemotoLancRun& run = *run_;
+    long double* const totReal[] = {&run.TotRealGrau1, &run.TotRealGrau2, &run.TotRealGrau3,
+                                    &run.TotRealGrau4};
+    long double* const totComp[] = {&run.TotCompGrau1, &run.TotCompGrau2, &run.TotCompGrau3,
+                                    &run.TotCompGrau4};
+    QString* const atual[] = {&run.Grau1Atual, &run.Grau2Atual, &run.Grau3Atual, &run.Grau4Atual};
     TIBField* const column[] = {F.GRAU1, F.GRAU2, F.GRAU3, F.GRAU4};
     TRLLabel* const header[] = {RLGrau1, RLLabel7, RLLabel8, RLLabel50};
     TRLLabel* const total[] = {RLLabel11, TotGru2, TotGru3, TotGru4};
@@ -362,7 +345,7 @@ void TFRemotoLanc::GradeStart(int grade, bool& printIt) {
 void TFRemotoLanc::RLBand2BeforePrint(TRLCustomControl*, bool& printIt) {
     RLLabel42->SetVisible(GrauConta == 1);
     RLLabel44->SetVisible(GrauConta == 1);
-    printIt = !Grau1Atual.isEmpty() && GrauConta >= 1;
+    printIt = !run_->Grau1Atual.isEmpty() && GrauConta >= 1;
 }
 
 // The grade headers test the code of the row the dataset stands on; a code
@@ -371,47 +354,47 @@ void TFRemotoLanc::RLBand2BeforePrint(TRLCustomControl*, bool& printIt) {
 void TFRemotoLanc::RLBand3BeforePrint(TRLCustomControl*, bool& printIt) {
     const bool full = F.GRAU2->AsString().size() == 4;
     if (!full) {
-        Grau2Atual.clear();
+        run_->Grau2Atual.clear();
     }
-    printIt = !Grau2Atual.isEmpty() && GrauConta >= 2 && full;
+    printIt = !run_->Grau2Atual.isEmpty() && GrauConta >= 2 && full;
 }
 
 void TFRemotoLanc::RLBand4BeforePrint(TRLCustomControl*, bool& printIt) {
     const bool full = F.GRAU3->AsString().size() == 7;
     if (!full) {
-        Grau3Atual.clear();
+        run_->Grau3Atual.clear();
     }
-    printIt = !Grau3Atual.isEmpty() && GrauConta >= 2 && full;
+    printIt = !run_->Grau3Atual.isEmpty() && GrauConta >= 2 && full;
 }
 
 void TFRemotoLanc::RLBand10BeforePrint(TRLCustomControl*, bool& printIt) {
-    if (Grau4Atual.size() != 10) {
-        Grau4Atual.clear();
+    if (run_->Grau4Atual.size() != 10) {
+        run_->Grau4Atual.clear();
     }
-    printIt = !Grau4Atual.isEmpty() && GrauConta >= 3;
+    printIt = !run_->Grau4Atual.isEmpty() && GrauConta >= 3;
 }
 
 void TFRemotoLanc::GruDataBeforePrint(TRLCustomControl*, bool&) {
     const double data = F.DATA->AsDateTime();
-    LancData = data;
-    LancLanc = F.LANC->AsInteger();
+    run_->LancData = data;
+    run_->LancLanc = F.LANC->AsInteger();
     RLLabel9->SetCaption(FormatDateText(QStringLiteral("dd/mm/yyyy"), data));
 }
 
 void TFRemotoLanc::HeadLancBeforePrint(TRLCustomControl*, bool& printIt) {
     HeadLancText();
-    ValRealizado = 0;
-    ValCompromissado = 0;
+    run_->ValRealizado = 0;
+    run_->ValCompromissado = 0;
     printIt = false;
 }
 
 void TFRemotoLanc::RLDetalheBeforePrint(TRLCustomControl*, bool& printIt) {
     if (F.TIPREG->AsString() == QStringLiteral("Y")) {
-        ValCompromissado += F.VAL_REC->AsFloat();
+        run_->ValCompromissado += F.VAL_REC->AsFloat();
     } else if (F.R_D->AsString() == QStringLiteral("R")) {
-        ValRealizado += F.VAL_COTA->AsFloat();
+        run_->ValRealizado += F.VAL_COTA->AsFloat();
     } else {
-        ValRealizado += F.VAL_LANC->AsFloat();
+        run_->ValRealizado += F.VAL_LANC->AsFloat();
     }
     DetalheText();
     printIt = false;
@@ -420,25 +403,29 @@ void TFRemotoLanc::RLDetalheBeforePrint(TRLCustomControl*, bool& printIt) {
 // One line per lance, with one amount: realized when there is any, else
 // committed. The totals take the lance whether or not its line prints.
 void TFRemotoLanc::RLTotLancBeforePrint(TRLCustomControl*, bool& printIt) {
+    TRemotoLancRun& run = *run_;
     RLMemo1->Lines() = TextLines(TotLancText());
     RLLabel10->SetCaption(QString());
     RLLabel46->SetCaption(QString());
-    if (ValRealizado != 0) {
-        RLLabel10->SetCaption(Amount(ValRealizado));
+    if (run.ValRealizado != 0) {
+        RLLabel10->SetCaption(Amount(run.ValRealizado));
     } else {
-        RLLabel46->SetCaption(Amount(ValCompromissado));
+        RLLabel46->SetCaption(Amount(run.ValCompromissado));
     }
-    if ((ValRealizado == 0 && ValCompromissado == 0) || Grau3Atual.isEmpty() || GrauConta < 2) {
+    if ((run.ValRealizado == 0 && run.ValCompromissado == 0) || run.Grau3Atual.isEmpty() ||
+        GrauConta < 2) {
         printIt = false;
     }
-    for (long double* t : {&TotCompGrau1, &TotCompGrau2, &TotCompGrau3, &TotCompGrau4}) {
-        *t += ValCompromissado;
+    for (long double* t :
+         {&run.TotCompGrau1, &run.TotCompGrau2, &run.TotCompGrau3, &run.TotCompGrau4}) {
+        *t += run.ValCompromissado;
     }
-    for (long double* t : {&TotRealGrau1, &TotRealGrau2, &TotRealGrau3, &TotRealGrau4}) {
-        *t += ValRealizado;
+    for (long double* t :
+         {&run.TotRealGrau1, &run.TotRealGrau2, &run.TotRealGrau3, &run.TotRealGrau4}) {
+        *t += run.ValRealizado;
     }
-    ValRealizado = 0;
-    ValCompromissado = 0;
+    run.ValRealizado = 0;
+    run.ValCompromissado = 0;
 }
 
 // The date shows only on the first printed lance of its date.
@@ -447,33 +434,33 @@ void TFRemotoLanc::RLTotLancAfterPrint(TRLCustomControl*) {
 }
 
 void TFRemotoLanc::RLBand11BeforePrint(TRLCustomControl*, bool& printIt) {
-    RLLabel54->SetCaption(Amount(TotRealGrau4));
-    RLLabel55->SetCaption(Amount(TotCompGrau4));
-    printIt = !Grau4Atual.isEmpty() && GrauConta >= 3;
+    RLLabel54->SetCaption(Amount(run_->TotRealGrau4));
+    RLLabel55->SetCaption(Amount(run_->TotCompGrau4));
+    printIt = !run_->Grau4Atual.isEmpty() && GrauConta >= 3;
 }
 
 void TFRemotoLanc::RLTotGru3BeforePrint(TRLCustomControl*, bool& printIt) {
-    RLLabel14->SetCaption(Amount(TotRealGrau3));
-    RLLabel39->SetCaption(Amount(TotCompGrau3));
-    printIt = !Grau3Atual.isEmpty() && GrauConta >= 2;
+    RLLabel14->SetCaption(Amount(run_->TotRealGrau3));
+    RLLabel39->SetCaption(Amount(run_->TotCompGrau3));
+    printIt = !run_->Grau3Atual.isEmpty() && GrauConta >= 2;
 }
 
 void TFRemotoLanc::RLBand6BeforePrint(TRLCustomControl*, bool& printIt) {
-    RLLabel15->SetCaption(Amount(TotRealGrau2));
-    RLLabel41->SetCaption(Amount(TotCompGrau2));
-    printIt = !Grau2Atual.isEmpty() && GrauConta >= 1;
+    RLLabel15->SetCaption(Amount(run_->TotRealGrau2));
+    RLLabel41->SetCaption(Amount(run_->TotCompGrau2));
+    printIt = !run_->Grau2Atual.isEmpty() && GrauConta >= 1;
 }
 
 void TFRemotoLanc::RLBand7BeforePrint(TRLCustomControl*, bool& printIt) {
-    RLLabel16->SetCaption(Amount(TotRealGrau1));
-    RLLabel43->SetCaption(Amount(TotCompGrau1));
-    printIt = !Grau1Atual.isEmpty();
+    RLLabel16->SetCaption(Amount(run_->TotRealGrau1));
+    RLLabel43->SetCaption(Amount(run_->TotCompGrau1));
+    printIt = !run_->Grau1Atual.isEmpty();
 }
 
 // Every page names the condominium, the account and the month or period.
 void TFRemotoLanc::RLBand1BeforePrint(TRLCustomControl*, bool&) {
     RLLabel2->SetCaption(Lookups.NomeCond(F.COND->AsInteger()));
-    RLLabel3->SetCaption(QStringLiteral("Conta: ") + Lookups.NomeConta(ContaAtual));
+    RLLabel3->SetCaption(QStringLiteral("Conta: ") + Lookups.NomeConta(run_->ContaAtual));
     if (TipoPeriodo == QStringLiteral("mês")) {
         RLLabel5->SetCaption(QStringLiteral("Mês: ") +
                              FormatDateText(QStringLiteral("mm/yyyy"), DM->MesAtual));
@@ -486,20 +473,20 @@ void TFRemotoLanc::RLBand1BeforePrint(TRLCustomControl*, bool&) {
 
 void TFRemotoLanc::FillBalances(int conta, const TBalanceBox& box) {
     QSaldo.Close();
-    QSaldo.Params(0).SetAsInteger(CondAtual);
+    QSaldo.Params(0).SetAsInteger(run_->CondAtual);
     QSaldo.Params(1).SetAsInteger(conta);
-    QSaldo.Params(2).SetAsDateTime(MesRel);
+    QSaldo.Params(2).SetAsDateTime(run_->MesRel);
     QSaldo.Open();
-    SaldoReceitas = QSaldo.FieldByName(QStringLiteral("RECEITAS")).AsFloat();
-    SaldoDespesas = QSaldo.FieldByName(QStringLiteral("DESPESAS")).AsFloat();
-    SaldoFim = QSaldo.FieldByName(QStringLiteral("SALDOFIM")).AsFloat();
-    SaldoIni = SaldoFim - SaldoReceitas + SaldoDespesas;
-    box.Ini->SetCaption(Balance(SaldoIni));
-    box.Receitas->SetCaption(Balance(SaldoReceitas));
-    box.Despesas->SetCaption(Balance(SaldoDespesas));
-    box.Fim->SetCaption(Balance(SaldoFim));
-    box.MarkIni->SetCaption(RemotoLanc::BalanceMark(SaldoIni));
-    box.MarkFim->SetCaption(RemotoLanc::BalanceMark(SaldoFim));
+    const long double saldoReceitas = QSaldo.FieldByName(QStringLiteral("RECEITAS")).AsFloat();
+    const long double saldoDespesas = QSaldo.FieldByName(QStringLiteral("DESPESAS")).AsFloat();
+    const long double saldoFim = QSaldo.FieldByName(QStringLiteral("SALDOFIM")).AsFloat();
+    const long double saldoIni = saldoFim - saldoReceitas + saldoDespesas;
+    box.Ini->SetCaption(Balance(saldoIni));
+    box.Receitas->SetCaption(Balance(saldoReceitas));
+    box.Despesas->SetCaption(Balance(saldoDespesas));
+    box.Fim->SetCaption(Balance(saldoFim));
+    box.MarkIni->SetCaption(RemotoLanc::BalanceMark(saldoIni));
+    box.MarkFim->SetCaption(RemotoLanc::BalanceMark(saldoFim));
 }
 
 // A period's report has no month to sum up: its summaries are not printed,
@@ -509,7 +496,7 @@ void TFRemotoLanc::RLBand8BeforePrint(TRLCustomControl*, bool& printIt) {
         printIt = false;
         return;
     }
-    FillBalances(ContaAtual, Box8);
+    FillBalances(run_->ContaAtual, Box8);
     RLMemo2->Lines() = QStringList{QStringLiteral(" Resumo ") + RLLabel3->Caption()};
     if (RLLabel3->Caption().isEmpty()) {
         printIt = false;

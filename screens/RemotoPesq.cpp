@@ -1,10 +1,12 @@
 #include "RemotoPesq.h"
 
+#include "BalanceteChoice.h"
 #include "DMod.h"
 #include "DateTime.h"
 #include "ErrorHandler.h"
 #include "FormatDate.h"
 #include "MessageService.h"
+#include "ReportEntries.h"
 #include "ScreenControls.h"
 #include "SelectionService.h"
 
@@ -39,8 +41,27 @@ QPushButton* Button(const QString& text, QStyle::StandardPixmap glyph, const QSt
     return button;
 }
 
-bool ReadDate(const TMaskEdit* field, double& date) {
-    return TryParseDate(field->Text(), date);
+// The codes of the grid's rows below the header, in order; a row without an
+// account has an empty code.
+QStringList GridCodes(const TStringGrid& grid) {
+    QStringList codes;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        codes << grid.Cells(0, r);
+    }
+    return codes;
+}
+
+// The grid's accounts and their marks, as the balance report takes them.
+BalanceteChoice::TMarked MarkedAccounts(const TStringGrid& grid) {
+    QStringList codes;
+    std::vector<bool> marked;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        if (!grid.Cells(0, r).isEmpty()) {
+            codes << grid.Cells(0, r);
+            marked.push_back(grid.Cells(2, r) == kSim);
+        }
+    }
+    return BalanceteChoice::Chosen(codes, marked);
 }
 
 } // namespace
@@ -290,13 +311,8 @@ void TFRemotoPesq::SGDblClick(QObject*) {
         return;
     }
     const QString mark = SG->Cells(2, row) == kSim ? QString() : kSim;
-    SG->SetCells(2, row, mark);
-    // The account's sub-accounts follow it in code order and begin with
-    // its code.
-    for (int r = row + 1; r < SG->RowCount(); ++r) {
-        if (SG->Cells(0, r).left(conta.size()) == conta) {
-            SG->SetCells(2, r, mark);
-        }
+    for (const qsizetype r : BalanceteChoice::Family(GridCodes(*SG), row - 1)) {
+        SG->SetCells(2, static_cast<int>(r) + 1, mark);
     }
 }
 
@@ -343,44 +359,38 @@ void TFRemotoPesq::MaskEdit1Exit(QObject*) {
     Transa.SetActive(false);
 }
 
-void TFRemotoPesq::MaskEdit2Exit(QObject*) {
-    if (!ReadDate(MaskEdit2, dataIni_)) {
-        ShowMessage(RemotoPesq::DataInicialInvalida);
-        MaskEdit2->SetText(MaskEdit2->EmptyText());
-        FocusField(MaskEdit2);
+bool TFRemotoPesq::ReadDate(TMaskEdit* field, double& date, const QString& message,
+                            TMaskEdit* back) {
+    if (TryParseDate(field->Text(), date)) {
+        return true;
     }
+    ShowMessage(message);
+    back->SetText(back->EmptyText());
+    FocusField(back);
+    return false;
+}
+
+void TFRemotoPesq::MaskEdit2Exit(QObject*) {
+    ReadDate(MaskEdit2, dataIni_, RemotoPesq::DataInicialInvalida, MaskEdit2);
 }
 
 void TFRemotoPesq::MaskEdit3Exit(QObject*) {
-    if (!ReadDate(MaskEdit3, dataFim_)) {
-        ShowMessage(RemotoPesq::DataFinalInvalida);
-        MaskEdit3->SetText(MaskEdit3->EmptyText());
-        FocusField(MaskEdit3);
-    }
+    ReadDate(MaskEdit3, dataFim_, RemotoPesq::DataFinalInvalida, MaskEdit3);
 }
 
+// Leaving the period's page checks both dates; either one wrong sends the
+// user back to the start date.
 void TFRemotoPesq::PageControl1Exit(QObject*) {
-    if (!ReadDate(MaskEdit2, dataIni_) || !ReadDate(MaskEdit3, dataFim_)) {
-        ShowMessage(RemotoPesq::DataInvalida);
-        MaskEdit2->SetText(MaskEdit2->EmptyText());
-        FocusField(MaskEdit2);
-    } else if (dataIni_ > dataFim_) {
+    if (ReadDate(MaskEdit2, dataIni_, RemotoPesq::DataInvalida, MaskEdit2) &&
+        ReadDate(MaskEdit3, dataFim_, RemotoPesq::DataInvalida, MaskEdit2) && dataIni_ > dataFim_) {
         ShowMessage(RemotoPesq::InicioAposFimAoSair);
         FocusField(MaskEdit2);
     }
 }
 
 void TFRemotoPesq::Btn_Imprime_PedidoClick(QObject*) {
-    if (!ReadDate(MaskEdit2, dataIni_)) {
-        ShowMessage(RemotoPesq::DataInicialInvalida);
-        MaskEdit2->SetText(MaskEdit2->EmptyText());
-        FocusField(MaskEdit2);
-        return;
-    }
-    if (!ReadDate(MaskEdit3, dataFim_)) {
-        ShowMessage(RemotoPesq::DataFinalInvalida);
-        MaskEdit3->SetText(MaskEdit3->EmptyText());
-        FocusField(MaskEdit3);
+    if (!ReadDate(MaskEdit2, dataIni_, RemotoPesq::DataInicialInvalida, MaskEdit2) ||
+        !ReadDate(MaskEdit3, dataFim_, RemotoPesq::DataFinalInvalida, MaskEdit3)) {
         return;
     }
     if (dataIni_ > dataFim_) {
@@ -406,24 +416,11 @@ void TFRemotoPesq::Btn_Imprime_PedidoClick(QObject*) {
     entrega.DataFim = dataFim_;
     entrega.TipoConta = RadioGroup1->ItemIndex();
     entrega.GrauConta = RadioGroup2->ItemIndex();
-    int comCodigo = 0;
-    int marcadas = 0;
-    for (int r = 1; r < SG->RowCount(); ++r) {
-        comCodigo += SG->Cells(0, r).isEmpty() ? 0 : 1;
-        marcadas += SG->Cells(2, r) == kSim ? 1 : 0;
-    }
-    entrega.AlgumasContas = comCodigo != marcadas;
-    QStringList escolhidas;
-    for (int r = 1; r < SG->RowCount(); ++r) {
-        if (SG->Cells(2, r) == kSim && !SG->Cells(0, r).isEmpty()) {
-            escolhidas << u'\'' + SG->Cells(0, r) + u'\'';
-        }
-    }
-    if (entrega.AlgumasContas) {
-        entrega.ContasSel = escolhidas.join(u',');
-    }
+    const BalanceteChoice::TMarked marked = MarkedAccounts(*SG);
+    entrega.AlgumasContas = marked.AlgumasContas;
+    entrega.ContasSel = marked.ContasSel;
     Entrega = entrega;
-    if (escolhidas.isEmpty()) {
+    if (marked.Count == 0) {
         ShowMessage(RemotoPesq::NenhumaConta);
         return;
     }

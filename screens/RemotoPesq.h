@@ -2,8 +2,8 @@
 // The selection screen: a month or a period, an account type and grade, the
 // accounts marked in a grid, and the commands that start the three reports.
 // Shown modally after a login; closing it returns to the start screen.
+#include "BalanceteEntry.h"
 #include "IBSQL.h"
-#include "ReportEntries.h"
 #include "SelectionService.h" // the screen's messages
 
 #include <QDialog>
@@ -83,6 +83,10 @@ private:
     void WriteHeader();
     // Moves the focus to a field only when its page is the one showing.
     void FocusField(QWidget* field);
+    // Reads a date field into `date`. A text that is no date is said with
+    // the message, and `back`, the field the user is sent back to, is
+    // emptied and given the focus.
+    bool ReadDate(TMaskEdit* field, double& date, const QString& message, TMaskEdit* back);
     // The month field's text when it received the focus.
     QString mesNaEntrada_;
     double dataIni_ = 0;

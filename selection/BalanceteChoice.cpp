@@ -3,7 +3,6 @@
 #include "DateTime.h"
 
 #include <QRegularExpression>
-#include <vector>
 
 namespace BalanceteChoice {
 
@@ -77,28 +76,46 @@ QStringList SplitCodes(const QString& text) {
     return codes;
 }
 
-TMarked MarkAccounts(const QStringList& listed, const QStringList& chosen) {
-    std::vector<bool> marked(static_cast<std::size_t>(listed.size()), chosen.isEmpty());
-    for (const QString& code : chosen) {
-        for (qsizetype row = listed.indexOf(code); row >= 0 && row < listed.size(); ++row) {
-            if (listed.at(row).startsWith(code)) {
-                marked[static_cast<std::size_t>(row)] = true;
-            }
+QList<qsizetype> Family(const QStringList& listed, qsizetype row) {
+    QList<qsizetype> rows;
+    if (row < 0 || row >= listed.size()) {
+        return rows;
+    }
+    // The sub-accounts follow their account in code order and begin with
+    // its code.
+    const QString& code = listed.at(row);
+    for (qsizetype r = row; r < listed.size(); ++r) {
+        if (listed.at(r).startsWith(code)) {
+            rows << r;
         }
     }
-    TMarked out;
+    return rows;
+}
+
+TMarked Chosen(const QStringList& listed, const std::vector<bool>& marked) {
     QStringList codes;
     for (qsizetype row = 0; row < listed.size(); ++row) {
-        if (marked[static_cast<std::size_t>(row)]) {
+        if (marked.at(static_cast<std::size_t>(row))) {
             codes << listed.at(row);
         }
     }
+    TMarked out;
     out.Count = static_cast<int>(codes.size());
     out.AlgumasContas = codes.size() != listed.size();
     if (out.AlgumasContas) {
         out.ContasSel = QuotedList(codes);
     }
     return out;
+}
+
+TMarked MarkAccounts(const QStringList& listed, const QStringList& chosen) {
+    std::vector<bool> marked(static_cast<std::size_t>(listed.size()), chosen.isEmpty());
+    for (const QString& code : chosen) {
+        for (const qsizetype row : Family(listed, listed.indexOf(code))) {
+            marked[static_cast<std::size_t>(row)] = true;
+        }
+    }
+    return Chosen(listed, marked);
 }
 
 QString QuotedList(const QStringList& codes) {

@@ -1,11 +1,14 @@
 #pragma once
-// What the report tool's balance report options mean: the month or the
-// period, the account type and grade, and the accounts marked the way the
-// selection screen's grid marks them. No server here: the caller reads the
-// chart of accounts and hands its codes in.
+// What the balance report's choice means: the report tool's options (the
+// month or the period, the account type and grade) and the marking of
+// accounts, which the selection screen's grid and the tool's --accounts
+// share. No server here: the caller reads the chart of accounts and hands
+// its codes in.
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace BalanceteChoice {
 
@@ -37,10 +40,17 @@ struct TMarked {
     QString ContasSel;          // the marked codes when AlgumasContas
 };
 
-// Marks the grid's rows (the listed codes, in grid order) as double clicks
-// on the chosen codes would: each chosen row and every later row whose code
-// begins with it. No chosen code marks every row, as "Selecionar todas as
-// contas" does. Chosen codes must be listed.
+// The rows a double click on a row of the grid (the listed codes, in grid
+// order) marks or unmarks: the row and every later row whose code begins
+// with its code, its sub-accounts. None for a row outside the list.
+QList<qsizetype> Family(const QStringList& listed, qsizetype row);
+
+// What the grid's marks (one per listed code) hand to the balance report.
+TMarked Chosen(const QStringList& listed, const std::vector<bool>& marked);
+
+// Marks the grid's rows as double clicks on the chosen codes would, each
+// chosen row with its family. No chosen code marks every row, as
+// "Selecionar todas as contas" does. Chosen codes must be listed.
 TMarked MarkAccounts(const QStringList& listed, const QStringList& chosen);
 
 // '1.01','2.01': each code between single quotes (a quote inside doubled),

@@ -55,7 +55,10 @@ public:
     // preview's save dialog offers them.
     TExportFilters ExportFilters;
 
-    // Login state: zero at start, only ever overwritten.
+    // Login state: zero at start, only ever overwritten. The logged-in
+    // condominium, its balance report settings, its chart of accounts and
+    // the chosen month are kept here, not in the reports' inputs: the
+    // report forms read them from here when they run.
     std::int32_t CondLogado = 0;
     std::int32_t CodBalancete = 0;
     std::int32_t EstruturaCond = 0;

@@ -42,6 +42,10 @@ TEST(DateTime, CalendarFacts) {
     EXPECT_EQ(DaysInMonth(2015, 2), 28);
     EXPECT_EQ(DaysInMonth(2016, 2), 29);
     EXPECT_EQ(DaysInMonth(2016, 13), 0);
+    // Any day or time of a month gives the month's last day.
+    EXPECT_EQ(LastDayOfMonth(EncodeDate(2016, 2, 1)), EncodeDate(2016, 2, 29));
+    EXPECT_EQ(LastDayOfMonth(EncodeDate(2015, 2, 14) + 0.5), EncodeDate(2015, 2, 28));
+    EXPECT_EQ(LastDayOfMonth(EncodeDate(2014, 12, 1)), EncodeDate(2014, 12, 31));
     EXPECT_EQ(DayOfWeek(EncodeDate(2015, 3, 7)), 7); // a Saturday
     EXPECT_EQ(DayOfWeek(-1.5), 6);                   // 29 December 1899, a Friday
 }

@@ -1,17 +1,19 @@
 #pragma once
-// Shared pieces of the screen tests: the message recorder, Brazilian
-// regional settings, a scratch current directory for "torvikrm.ini", and a
-// modal runner that hands the open window to the test.
+// Shared pieces of the screen tests: the message recorder, a recorder of
+// the reports the selection screen starts, Brazilian regional settings, a scratch current directory
+// for "torvikrm.ini", and a modal runner that hands the open window to the test.
 #include "FormatTestSupport.h"
 #include "MessageService.h"
 #include "ModalForm.h"
 #include "RegionalSettings.h"
+#include "ReportEntries.h"
 
 #include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 #include <ostream>
+#include <vector>
 
 // Readable texts in failure messages.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -60,6 +62,35 @@ private:
     const char* name_;
     bool had_;
     QByteArray old_;
+};
+
+// Stands in for the three report forms for one scope and keeps what each
+// report was started with.
+struct ReportCalls {
+    ReportCalls() {
+        ReportEntries::OverrideBalancete([this](QWidget* owner, const TBalanceteInputs& in) {
+            balancete.push_back(in);
+            owners.push_back(owner);
+        });
+        ReportEntries::OverrideInadimplencia([this](QWidget* owner) {
+            listings << QStringLiteral("inadimplencia");
+            owners.push_back(owner);
+        });
+        ReportEntries::OverrideCompromissados([this](QWidget* owner) {
+            listings << QStringLiteral("compromissados");
+            owners.push_back(owner);
+        });
+    }
+    ~ReportCalls() {
+        ReportEntries::OverrideBalancete({});
+        ReportEntries::OverrideInadimplencia({});
+        ReportEntries::OverrideCompromissados({});
+    }
+    ReportCalls(const ReportCalls&) = delete;
+    ReportCalls& operator=(const ReportCalls&) = delete;
+    std::vector<TBalanceteInputs> balancete;
+    QStringList listings;
+    std::vector<QWidget*> owners;
 };
 
 // Brazilian separators and date patterns for the whole scope.

@@ -255,13 +255,16 @@ TEST_F(SelectionNoServer, GerarRelatorioChecksTheDatesFirst) {
     EXPECT_TRUE(form->MaskEdit2->hasFocus());
 }
 
-TEST_F(SelectionNoServer, MenuCommandsWithoutReportsDoNothing) {
-    form->Inadimplncia1Click(form.get());
-    form->Compromissado1Click(form.get());
-    for (QAction* a : form->MainMenu1->actions()) {
-        if (a->text() != QStringLiteral("Encerrar")) {
-            a->trigger();
+TEST_F(SelectionNoServer, MenuCommandsStartTheListingsAndEncerrarCloses) {
+    {
+        ReportCalls calls;
+        for (QAction* a : form->MainMenu1->actions()) {
+            if (a->text() != QStringLiteral("Encerrar")) {
+                a->trigger();
+            }
         }
+        EXPECT_EQ(calls.listings, (QStringList{"inadimplencia", "compromissados"}));
+        EXPECT_EQ(calls.owners, (std::vector<QWidget*>{form.get(), form.get()}));
     }
     EXPECT_TRUE(messages.Take().isEmpty());
     Show();

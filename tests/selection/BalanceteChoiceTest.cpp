@@ -104,6 +104,47 @@ TEST(BalanceteChoice, ChosenCodesMarkTheirRowsAndSubAccountsAsDoubleClicksDo) {
     EXPECT_EQ(MarkAccounts({}, {}).Count, 0);
 }
 
+// What the screen's double click and the tool's --accounts both go through.
+TEST(BalanceteChoice, ARowCarriesTheLaterRowsOfItsSubAccounts) {
+    const QStringList grid{QStringLiteral("1"),       QStringLiteral("1.01"),
+                           QStringLiteral("1.01.01"), QStringLiteral("1.02"),
+                           QStringLiteral("2"),       QStringLiteral("2.01")};
+    const struct {
+        qsizetype row;
+        QList<qsizetype> rows;
+    } cases[] = {
+        {0, {0, 1, 2, 3}}, {1, {1, 2}}, {2, {2}}, {4, {4, 5}}, {5, {5}}, {-1, {}}, {6, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Family(grid, c.row), c.rows) << "row " << c.row;
+    }
+    // An empty row, as the screen's grid keeps when nothing is listed, is
+    // nobody's sub-account.
+    EXPECT_EQ(Family({QStringLiteral("2"), QString()}, 0), QList<qsizetype>{0});
+}
+
+TEST(BalanceteChoice, MarkedRowsBecomeTheReportsAccounts) {
+    const QStringList grid{QStringLiteral("1.01"), QStringLiteral("1'2"), QStringLiteral("2")};
+    const struct {
+        std::vector<bool> marked;
+        int count;
+        bool algumas;
+        const char* contasSel;
+    } cases[] = {
+        {{true, true, true}, 3, false, ""},
+        {{true, false, true}, 2, true, "'1.01','2'"},
+        // A quote inside a code is doubled, so the code stays one literal.
+        {{false, true, false}, 1, true, "'1''2'"},
+        {{false, false, false}, 0, true, ""},
+    };
+    for (const auto& c : cases) {
+        const TMarked m = Chosen(grid, c.marked);
+        EXPECT_EQ(m.Count, c.count) << c.contasSel;
+        EXPECT_EQ(m.AlgumasContas, c.algumas) << c.contasSel;
+        EXPECT_EQ(m.ContasSel, QString::fromLatin1(c.contasSel));
+    }
+}
+
 TEST(BalanceteChoice, QuotedListKeepsEveryCodeInsideItsQuotes) {
     EXPECT_EQ(QuotedList({QStringLiteral("1.01"), QStringLiteral("2.01")}),
               QStringLiteral("'1.01','2.01'"));

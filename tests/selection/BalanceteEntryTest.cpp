@@ -1,8 +1,7 @@
-// "Gerar Relatório" on the selection screen, wired as the program wires it,
-// against the test server (condominium 71 of fixtures-balancete-tool.sql):
+// "Gerar Relatório" on the selection screen, which runs the balance report
+// form itself, against the test server (condominium 71 of fixtures-balancete-tool.sql):
 // the screen's choice reaches the balance report's inputs, the report is
 // prepared into pages, and its emission is logged.
-#include "BalanceteEntry.h"
 #include "../support/CommittedSql.h"
 #include "DMod.h"
 #include "DateTime.h"
@@ -30,9 +29,6 @@ class BalanceteEntryDb : public ::testing::Test {
 protected:
     void SetUp() override {
         DateTime::SetClock([] { return Day(2019, 9, 20) + 0.5; });
-        // As the program wires it at start-up.
-        ReportEntries::SetImprimeBalancete(
-            [](QWidget* owner, const TBalanceteInputs& in) { RunBalancete(owner, in); });
         RLEngineServices::SetPreviewOpener(
             [this](TRLGraphicStorage* pages, const TRLPreviewOptions&) {
                 pages->Link(this);
@@ -55,7 +51,6 @@ protected:
         dm.reset();
         RLEngineServices::SetPreviewOpener(nullptr);
         RLEngineServices::SetMessageSink(nullptr);
-        ReportEntries::SetImprimeBalancete({});
         DateTime::SetClock({});
     }
 
@@ -161,7 +156,6 @@ TEST_F(BalanceteEntryDb, MonthWithSomeAccountsReachesTheReport) {
     EXPECT_EQ(GrauConta, 3);
     EXPECT_TRUE(AlgumasContas);
     EXPECT_EQ(ContasSel, QStringLiteral("'2.02','2.02.01','2.02.01.01'"));
-    EXPECT_EQ(MesRel, Day(2019, 7, 1));
     // The run ended with its emission logged for the month.
     EXPECT_EQ(LogRows(), QStringList{QStringLiteral("7|") + Marked(1)});
 }
