@@ -7,6 +7,7 @@
 #include "IBSQL.h"
 #include "LancLookups.h"
 #include "RLReport.h"
+#include "ReportParts.h"
 
 #include <QObject>
 #include <QString>
@@ -129,8 +130,9 @@ public:
     explicit TFRemotoLanc(QObject* owner = nullptr);
     ~TFRemotoLanc() override;
 
-    // Runs the report from the inputs above and logs the emission.
-    void ImprimeBalancete();
+    // Runs the report from the inputs above into the target (the preview
+    // when empty) and logs the emission.
+    void ImprimeBalancete(const TPagesTarget& target = {});
 
     TIBTransaction TransaGeral;
     TIBTransaction Transa;
@@ -306,5 +308,5 @@ private:
 };
 
 // What the selection screen's "Gerar Relatório" does: creates the form,
-// runs it and releases it.
-void RunRemotoLanc(QObject* owner);
+// runs it and releases it. The tool hands a target that keeps the pages.
+void RunRemotoLanc(QObject* owner, const TPagesTarget& target = {});
