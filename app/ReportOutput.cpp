@@ -1,7 +1,6 @@
 #include "ReportOutput.h"
 
 #include "DMod.h"
-#include "Exception.h"
 #include "RLFilters.h"
 #include "RLMetaFile.h"
 #include "RLPDFFilter.h"
@@ -160,20 +159,11 @@ TOutputResult WriteOutput(TRLGraphicStorage& pages, const QString& fileName,
                 QStringLiteral("%1: no format has the extension \"%2\"")
                     .arg(fileName, FileExtension(fileName))};
     }
-    try {
-        return {TOutputResult::Written, Write(pages, fileName, range, choice)};
-    } catch (const EAbort&) {
-        throw; // stopped: nothing to say about the file
-    } catch (const std::exception& e) {
-        return {TOutputResult::Unwritable,
-                QStringLiteral("cannot write %1: %2").arg(fileName, QString::fromUtf8(e.what()))};
-    }
+    return {TOutputResult::Written, Write(pages, fileName, range, choice)};
 }
 
-TLoadedPages LoadPageFile(const QString& fileName) {
-    static const int user = 0;
-    TLoadedPages pages(new TRLGraphicStorage, [](TRLGraphicStorage* s) { s->Unlink(&user); });
-    pages->Link(&user);
+TRLStorageHold LoadPageFile(const QString& fileName) {
+    TRLStorageHold pages(new TRLGraphicStorage);
     pages->LoadFromFile(fileName);
     return pages;
 }

@@ -4,14 +4,11 @@
 // out, and which writer writes them with which choices. The writer follows
 // the file name's extension, as in the save dialog; page images (.png) are
 // the tool's own addition.
+#include "RLMetaFile.h"
+
 #include <QString>
 #include <QStringList>
-
-#include <functional>
-#include <memory>
 #include <optional>
-
-class TRLGraphicStorage;
 
 // A page range as typed: "3", "2-5", or "4-" for page 4 to the last.
 struct TPageRange {
@@ -48,20 +45,19 @@ bool IsPageImageName(const QString& fileName);
 QString FirstOutputFile(const QString& fileName);
 
 struct TOutputResult {
-    enum Code { Written, OutsideDocument, UnknownFormat, Unwritable };
+    enum Code { Written, OutsideDocument, UnknownFormat };
     Code Result = Written;
     QString Message; // what was written, or why nothing was
 };
 
 // Writes the chosen pages to the file, through the save filter its
 // extension names, or in the engine's own page file format for ".rpf"; any
-// other extension writes nothing (UnknownFormat). A run stopped by the
-// program's end raises EAbort.
+// other extension writes nothing (UnknownFormat). What stops the writer is
+// raised as it was: EWriteError for the file, the silent abort for a run
+// the program's end stopped, a painting or font error as its own.
 TOutputResult WriteOutput(TRLGraphicStorage& pages, const QString& fileName,
                           const TOutputChoice& choice);
 
-// A saved page file read in full, held until the pointer goes. Raises the
-// storage's error ("File is corrupted!") or the system's for a file that
-// cannot be opened.
-using TLoadedPages = std::unique_ptr<TRLGraphicStorage, std::function<void(TRLGraphicStorage*)>>;
-TLoadedPages LoadPageFile(const QString& fileName);
+// A saved page file read in full. Raises the storage's error ("File is
+// corrupted!") or the system's for a file that cannot be opened.
+TRLStorageHold LoadPageFile(const QString& fileName);

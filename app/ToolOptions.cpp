@@ -109,7 +109,8 @@ Amounts and dates follow the regional settings of the environment
 Exit codes:
   0  the report was written
   1  the report could not be generated (the reason is printed)
-     (with --input: the file cannot be read or is no page file)
+     (with --input: the file cannot be read or is no page file; also a
+     page that cannot be painted for the output, e.g. too large an image)
   2  wrong usage (missing or unknown option, invalid date, unknown account,
      an output name without a file name, with an extension that names no
      format, or not valid in the system's encoding)

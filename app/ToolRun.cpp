@@ -8,6 +8,7 @@
 #include "ErrorHandler.h"
 #include "Exception.h"
 #include "IBCall.h"
+#include "IBError.h"
 #include "IBSQL.h"
 #include "IntText.h"
 #include "MessageService.h"
@@ -25,8 +26,10 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
-#include <functional>
+#include <exception>
 #include <memory>
+#include <optional>
+#include <vector>
 
 // The exit code of a run a signal stopped; 0 while none did.
 int StopCode() {
@@ -191,25 +194,113 @@ int PrepareBalancete(const BalanceteOptions& b, TBalanceteInputs& in) {
     return ExitOk;
 }
 
+// ---- What a failed run tells the scheduler
+
+// The error a failed preparation was raised for; any other error itself.
+std::exception_ptr CauseOf(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const ERLPrepareError& e) {
+        return e.Cause();
+    } catch (...) {
+        return error;
+    }
+}
+
+// The loss of the data module's connection, if it was lost. The database
+// layer keeps what lost it: every later statement raises that loss again,
+// so the first error after it is the loss, whatever the statement was.
+std::optional<EIBError> ConnectionLost() {
+    return DM ? DM->BDados.LostReason() : std::nullopt;
+}
+
+// The exit code of a run that failed on an error (none: it produced
+// nothing and raised nothing), as the README documents them. The first row
+// that holds decides:
+//   a signal stopped the run              its own code (130, 143, 129)
+//   a file could not be written           ExitOutputUnwritable
+//   the server's connection was lost, or  ExitServerUnreachable
+//   it did not answer in time
+//   anything else                         the code the step fails with
+int ExitCodeOf(const std::exception_ptr& error, ExitCode otherwise) {
+    if (const int stop = StopCode()) {
+        return stop;
+    }
+    try {
+        if (error) {
+            std::rethrow_exception(CauseOf(error));
+        }
+    } catch (const EWriteError&) {
+        return ExitOutputUnwritable;
+    } catch (const EIBTimeout&) {
+        return ExitServerUnreachable;
+    } catch (...) {
+    }
+    return ConnectionLost() ? ExitServerUnreachable : otherwise;
+}
+
+// What is said of an error: its own text; nothing for the silent abort.
+QString TextOf(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort&) {
+        return QString();
+    } catch (const Exception& e) {
+        return e.Message();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    }
+}
+
+// Says why a run failed and gives its exit code. The errors come in the
+// order they were raised; once the connection is lost, every one after the
+// first is that loss again and goes unsaid, and the loss itself is said
+// when nothing said it (a run the loss stopped silently).
+int Failed(const std::vector<std::exception_ptr>& errors, ExitCode otherwise) {
+    if (const int stop = StopCode()) {
+        return stop;
+    }
+    const std::optional<EIBError> lost = ConnectionLost();
+    bool said = false;
+    for (const std::exception_ptr& error : errors) {
+        if (said && lost) {
+            break;
+        }
+        if (const QString text = TextOf(error); !text.isEmpty()) {
+            PrintErr(text);
+            said = true;
+        }
+    }
+    if (lost && !said) {
+        PrintErr(lost->Message());
+    }
+    return ExitCodeOf(errors.empty() ? nullptr : errors.front(), otherwise);
+}
+
+// ---- The steps of a run
+
 // Writes the pages as the save dialog would for this file name, and says
-// what became of them: ExitOk, or why nothing was written.
+// what became of them: ExitOk, or why nothing was written. Only a file that
+// cannot be written is told as such; a page that cannot be painted (a font,
+// an image too large) is a report that cannot be made.
 int SavePages(TRLGraphicStorage& pages, const QString& output, const Options& o) {
     TOutputResult written;
     try {
         written = WriteOutput(pages, output, o.Choice);
-    } catch (const EAbort&) {
-        return StopCode() ? StopCode() : ExitOutputUnwritable;
+    } catch (const std::exception&) {
+        const std::exception_ptr error = std::current_exception();
+        const int code = ExitCodeOf(error, ExitReportFailed);
+        if (const QString why = TextOf(error); !why.isEmpty()) {
+            const QString what = code == ExitOutputUnwritable
+                                     ? QStringLiteral("cannot write %1: %2")
+                                     : QStringLiteral("cannot make %1: %2");
+            PrintErr(what.arg(output, why));
+        }
+        return code;
     }
-    switch (written.Result) {
-    case TOutputResult::OutsideDocument:
-    case TOutputResult::UnknownFormat:
+    if (written.Result != TOutputResult::Written) {
         PrintErr(written.Message);
         return ExitUsage;
-    case TOutputResult::Unwritable:
-        PrintErr(written.Message);
-        return StopCode() ? StopCode() : ExitOutputUnwritable;
-    case TOutputResult::Written:
-        break;
     }
     if (!o.Quiet) {
         std::fprintf(stdout, "%s\n", written.Message.toLocal8Bit().constData());
@@ -219,55 +310,17 @@ int SavePages(TRLGraphicStorage& pages, const QString& output, const Options& o)
 
 // --input: the pages of a saved file, written again in the format asked for.
 int Convert(const Options& o) {
-    TLoadedPages pages;
+    TRLStorageHold pages;
     try {
         pages = LoadPageFile(o.Input);
-    } catch (const std::exception& e) {
-        PrintErr(QStringLiteral("%1: %2").arg(o.Input, QString::fromUtf8(e.what())));
+    } catch (const std::exception&) {
+        PrintErr(QStringLiteral("%1: %2").arg(o.Input, TextOf(std::current_exception())));
         return ExitReportFailed;
     }
     if (const int stop = StopCode()) {
         return stop;
     }
     return SavePages(*pages, OutputName(o.Output), o);
-}
-
-// Messages of a failed run, each said once: the engine's message already
-// holds the error that the report form raises again afterwards.
-class Failures {
-public:
-    void Say(const QString& text) {
-        for (const QString& said : said_) {
-            if (said.contains(text)) {
-                return;
-            }
-        }
-        said_ << text;
-        PrintErr(text);
-    }
-    bool Any() const { return !said_.isEmpty(); }
-
-private:
-    QStringList said_;
-};
-
-QString MessageOf(const std::exception& e) {
-    const auto* error = dynamic_cast<const Exception*>(&e);
-    return error ? error->Message() : QString::fromUtf8(e.what());
-}
-
-// Why a run that failed failed, as an exit code: stopped by a signal; the
-// server lost (its cause said first, if nothing said it yet); otherwise the
-// code given.
-int FailedWith(Failures& failures, int otherwise) {
-    if (const int stop = StopCode()) {
-        return stop;
-    }
-    if (const std::optional<EIBError> lost = DM->BDados.LostReason()) {
-        failures.Say(lost->Message());
-        return ExitServerUnreachable;
-    }
-    return otherwise;
 }
 
 // The data module at the end of a run: its connection is closed as its
@@ -283,28 +336,10 @@ struct CloseDataModule {
         }
     }
 };
+using TDataModule = std::unique_ptr<TDM, CloseDataModule>;
 
-} // namespace
-
-int Run(const Options& o) {
-    if (!o.Input.isNull()) {
-        return Convert(o);
-    }
-    const QString output = OutputName(o.Output);
-    QString why;
-    if (!CanWrite(FirstOutputFile(output), why)) {
-        PrintErr(QStringLiteral("cannot write %1: %2").arg(output, why));
-        return ExitOutputUnwritable;
-    }
-
-    ConsoleMessages messages;
-    MessageService::SetCurrent(&messages);
-    struct Restore {
-        ~Restore() { MessageService::SetCurrent(nullptr); }
-    } restore;
-
-    IBCall::SetTimeout(o.TimeoutSeconds);
-    std::unique_ptr<TDM, CloseDataModule> dm;
+// The data module with its connection made: ExitOk, or why there is none.
+int Connect(TDataModule& dm) {
     try {
         dm.reset(new TDM);
     } catch (const Exception& e) {
@@ -319,72 +354,131 @@ int Run(const Options& o) {
                      .arg(DMod::DatabaseName(), dm->ConnectError));
         return ExitServerUnreachable;
     }
-    Failures failures;
-    TBalanceteInputs balancete;
+    return ExitOk;
+}
+
+// The login, and the balance report's choice checked against the
+// condominium's chart: ExitOk, or why the report does not run.
+int LogIn(const Options& o, TBalanceteInputs& balancete) {
     try {
         if (!CheckLogin(o.Cond, *o.Password)) {
             return ExitLoginRefused;
         }
-        if (IsBalancete(o)) {
-            if (const int refused = PrepareBalancete(o.Balancete, balancete); refused != ExitOk) {
-                return refused;
-            }
-        }
-    } catch (const EAbort&) {
-        return FailedWith(failures, ExitReportFailed);
-    } catch (const std::exception& e) {
-        failures.Say(MessageOf(e));
-        return FailedWith(failures, ExitReportFailed);
+        return IsBalancete(o) ? PrepareBalancete(o.Balancete, balancete) : ExitOk;
+    } catch (const std::exception&) {
+        return Failed({std::current_exception()}, ExitReportFailed);
     }
+}
 
-    // The prepared pages, linked here so they outlive the report form.
-    TRLGraphicStorage* prepared = nullptr;
-    const int token = 0;
-    RLEngineServices::SetPreviewOpener([&](TRLGraphicStorage* pages, const TRLPreviewOptions&) {
-        pages->Link(&token);
-        prepared = pages;
-    });
-    RLEngineServices::SetMessageSink([&](const QString& text) { failures.Say(text); });
-    const bool showProgress = !o.Quiet && isatty(STDERR_FILENO);
-    RLEngineServices::SetProgressFactory([showProgress](const TRLProgressRequest& r) {
-        return showProgress ? std::unique_ptr<TRLProgress>(new ConsoleProgress(r.Title))
-                            : std::unique_ptr<TRLProgress>();
-    });
-    // What failed once the pages were there: the balance report's emission
-    // log, which comes after its preview.
-    QString afterPages;
+// The engine's callbacks for the run of one report, registered while it
+// lives: the progress line, a failed preparation's error kept for the run
+// to tell, and the engine's other messages said at once.
+class TEngineHooks {
+public:
+    TEngineHooks(bool showProgress, std::exception_ptr& prepareError) {
+        RLEngineServices::SetProgressFactory([showProgress](const TRLProgressRequest& r) {
+            return showProgress ? std::unique_ptr<TRLProgress>(new ConsoleProgress(r.Title))
+                                : std::unique_ptr<TRLProgress>();
+        });
+        RLEngineServices::SetErrorSink(
+            [&prepareError](const std::exception_ptr& error) { prepareError = error; });
+        RLEngineServices::SetMessageSink([](const QString& text) { PrintErr(text); });
+    }
+    ~TEngineHooks() {
+        RLEngineServices::SetProgressFactory({});
+        RLEngineServices::SetErrorSink({});
+        RLEngineServices::SetMessageSink({});
+    }
+    TEngineHooks(const TEngineHooks&) = delete;
+    TEngineHooks& operator=(const TEngineHooks&) = delete;
+};
+
+// A report's run: the pages it made, held here, and what failed.
+struct TGenerated {
+    TRLStorageHold Pages;
+    // Why the engine made no pages: the preparation's error.
+    std::exception_ptr PrepareError;
+    // What the report form raised: with pages, what failed after them (the
+    // balance report's emission log).
+    std::exception_ptr FormError;
+};
+
+TGenerated Generate(const Options& o, const TBalanceteInputs& balancete) {
+    TGenerated run;
+    const TEngineHooks hooks(!o.Quiet && isatty(STDERR_FILENO), run.PrepareError);
+    const TPagesTarget keep = [&run](TRLGraphicStorage* pages) { run.Pages.Reset(pages); };
     try {
         if (IsBalancete(o)) {
-            RunBalancete(nullptr, balancete);
+            RunBalancete(nullptr, balancete, keep);
         } else if (o.Report == QLatin1String("inadimplencia")) {
-            RunRemotoInad(nullptr);
+            RunRemotoInad(nullptr, keep);
         } else {
-            RunRemotoCap(nullptr);
+            RunRemotoCap(nullptr, keep);
         }
-    } catch (const EAbort&) {
-        afterPages = QStringLiteral("stopped");
-    } catch (const std::exception& e) {
-        afterPages = MessageOf(e);
-        failures.Say(afterPages);
+    } catch (const std::exception&) {
+        run.FormError = std::current_exception();
     }
-    std::unique_ptr<TRLGraphicStorage, std::function<void(TRLGraphicStorage*)>> keep(
-        prepared, [&](TRLGraphicStorage* p) { p->Unlink(&token); });
+    return run;
+}
+
+// A run that made no pages: why, said once, and its exit code.
+int NoPages(const TGenerated& run) {
+    std::vector<std::exception_ptr> errors;
+    for (const std::exception_ptr& error : {run.PrepareError, run.FormError}) {
+        if (error && !TextOf(error).isEmpty()) {
+            errors.push_back(error);
+        }
+    }
+    if (errors.empty() && !StopCode() && !ConnectionLost()) {
+        PrintErr(QStringLiteral("the report produced no pages"));
+    }
+    return Failed(errors, ExitReportFailed);
+}
+
+} // namespace
+
+// The steps of a run: the output checked, the connection, the login and the
+// choice, the report's pages, the pages written.
+int Run(const Options& o) {
+    if (!o.Input.isNull()) {
+        return Convert(o);
+    }
+    const QString output = OutputName(o.Output);
+    if (QString why; !CanWrite(FirstOutputFile(output), why)) {
+        PrintErr(QStringLiteral("cannot write %1: %2").arg(output, why));
+        return ExitOutputUnwritable;
+    }
+
+    ConsoleMessages messages;
+    MessageService::SetCurrent(&messages);
+    struct Restore {
+        ~Restore() { MessageService::SetCurrent(nullptr); }
+    } restore;
+
+    IBCall::SetTimeout(o.TimeoutSeconds);
+    TDataModule dm;
+    if (const int refused = Connect(dm); refused != ExitOk) {
+        return refused;
+    }
+    TBalanceteInputs balancete;
+    if (const int refused = LogIn(o, balancete); refused != ExitOk) {
+        return refused;
+    }
+    const TGenerated run = Generate(o, balancete);
     if (const int stop = StopCode()) {
         return stop;
     }
-    if (!prepared) {
-        if (!failures.Any()) {
-            failures.Say(QStringLiteral("the report produced no pages"));
-        }
-        return FailedWith(failures, ExitReportFailed);
+    if (!run.Pages) {
+        return NoPages(run);
     }
-    if (const int saved = SavePages(*prepared, output, o); saved != ExitOk) {
+    if (const int saved = SavePages(*run.Pages, output, o); saved != ExitOk) {
         return saved;
     }
     // The pages are kept; the failure after them is still a failure.
-    if (!afterPages.isEmpty()) {
+    if (run.FormError) {
+        const int code = Failed({run.FormError}, ExitLogFailed);
         PrintErr(QStringLiteral("the report was written, but its emission could not be logged"));
-        return FailedWith(failures, ExitLogFailed);
+        return code;
     }
     return ExitOk;
 }

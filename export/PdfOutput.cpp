@@ -178,7 +178,7 @@ void Output::Open(const QString& fileName) {
     buffer_.clear();
     buffer_.reserve(kFlushSize * 2);
     written_ = 0;
-    failure_.clear();
+    failure_ = nullptr;
     offsets_.clear();
 }
 
@@ -191,14 +191,14 @@ void Output::Flush() {
     }
     const auto size = static_cast<qint64>(buffer_.size());
     written_ += static_cast<long long>(buffer_.size());
-    if (!failure_.isEmpty() || !file_) {
+    if (failure_ || !file_) {
         buffer_.clear();
         return;
     }
     try {
         file_->Write(buffer_.data(), size);
-    } catch (const Exception& e) {
-        failure_ = e.Message();
+    } catch (const Exception&) {
+        failure_ = std::current_exception();
         buffer_.clear();
         throw;
     }
@@ -217,8 +217,8 @@ void Output::Close() {
         throw;
     }
     const std::unique_ptr<AtomicFile> file = std::move(file_);
-    if (!failure_.isEmpty()) {
-        throw Exception(failure_);
+    if (failure_) {
+        std::rethrow_exception(failure_);
     }
     file->Commit();
 }

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -115,8 +116,9 @@ private:
     std::string buffer_;
     long long written_ = 0;
     std::vector<long long> offsets_;
-    // The first write error; later writes are dropped and Finish raises it.
-    QString failure_;
+    // The first write error; later writes are dropped and Close raises it
+    // again, as it was raised.
+    std::exception_ptr failure_;
 };
 
 } // namespace Pdf

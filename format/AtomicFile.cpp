@@ -29,8 +29,8 @@ QString FollowLinks(const QString& fileName) {
     QFileInfo info(fileName);
     for (int i = 0; info.isSymLink(); ++i) {
         if (i == kMaxLinks) {
-            throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(QDir::toNativeSeparators(fileName), SystemText(ELOOP)));
+            throw EWriteError(QStringLiteral("Cannot create file \"%1\". %2")
+                                  .arg(QDir::toNativeSeparators(fileName), SystemText(ELOOP)));
         }
         info.setFile(info.symLinkTarget());
     }
@@ -88,7 +88,7 @@ QString AtomicFile::TemporaryName() const {
 }
 
 void AtomicFile::Fail(const char* what, int error) const {
-    throw Exception(
+    throw EWriteError(
         QStringLiteral("%1 \"%2\". %3")
             .arg(QLatin1String(what), QDir::toNativeSeparators(fileName_), SystemText(error)));
 }

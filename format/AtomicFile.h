@@ -15,7 +15,7 @@
 // plain file would quietly undo that, and a rename is only atomic within the
 // folder of the file it replaces.
 //
-// Errors raise Exception with the file's name and the system's own text for
+// Errors raise EWriteError with the file's name and the system's own text for
 // the failure ("No space left on device").
 //
 // Why not QSaveFile: it would keep links, access rights and concurrent

@@ -22,6 +22,14 @@ public:
     using Exception::Exception;
 };
 
+// A file that cannot be written: its name and the system's reason ("No
+// space left on device"). Told apart from an error in what was being
+// written, which a new attempt at another file would meet again.
+class EWriteError : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // The silent abort: ends the operation that raised it, and the general error
 // handler shows nothing for it.
 class EAbort : public Exception {

@@ -28,6 +28,7 @@ struct Services {
     TRLPreviewOpener preview;
     TRLPrintRunner print;
     TRLMessageSink message;
+    TRLErrorSink error;
 };
 
 Services& Registry() {
@@ -93,6 +94,24 @@ void ShowMessage(const QString& text) {
         sink(text);
     } else {
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    }
+}
+
+void SetErrorSink(TRLErrorSink sink) {
+    Put(&Services::error, std::move(sink));
+}
+
+void ShowError(const std::exception_ptr& error) {
+    if (const auto sink = Get(&Services::error)) {
+        sink(error);
+        return;
+    }
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception& e) {
+        ShowMessage(e.Message());
+    } catch (const std::exception& e) {
+        ShowMessage(QString::fromLocal8Bit(e.what()));
     }
 }
 

@@ -6,9 +6,25 @@
 // nothing registered, progress is silent and messages go to standard error.
 #include "RLReport.h"
 
+#include "Exception.h"
+
 #include <QString>
+#include <exception>
 #include <functional>
 #include <memory>
+
+// A report's generation ended by an error. Its text is what the user is
+// shown: "RL1: Erro durante a preparação do relatório" and, on the next line,
+// the cause's own text; the cause is kept as it was raised.
+class ERLPrepareError : public Exception {
+public:
+    ERLPrepareError(const QString& text, std::exception_ptr cause)
+        : Exception(text), cause_(std::move(cause)) {}
+    const std::exception_ptr& Cause() const noexcept { return cause_; }
+
+private:
+    std::exception_ptr cause_;
+};
 
 // Progress of one generation, print or save run.
 class TRLProgress {
@@ -40,6 +56,9 @@ struct TRLProgressRequest {
 using TRLProgressFactory = std::function<std::unique_ptr<TRLProgress>(const TRLProgressRequest&)>;
 using TRLPreviewOpener = std::function<void(TRLGraphicStorage* pages, const TRLPreviewOptions&)>;
 using TRLMessageSink = std::function<void(const QString& text)>;
+// A generation that failed on an error (ERLPrepareError), handed over as it
+// was raised, so that the program can show it or tell what failed.
+using TRLErrorSink = std::function<void(const std::exception_ptr& error)>;
 // Prints prepared pages: the print dialog and the print filter live above the
 // engine core. True when the pages were printed.
 using TRLPrintRunner = std::function<bool(TRLGraphicStorage* pages, TRLCustomReport* report)>;
@@ -60,6 +79,11 @@ bool RunPrint(TRLGraphicStorage* pages, TRLCustomReport* report);
 
 void SetMessageSink(TRLMessageSink sink);
 void ShowMessage(const QString& text);
+
+// A failed generation's error goes to the registered error sink; without
+// one, its text goes to the message sink, as every other message does.
+void SetErrorSink(TRLErrorSink sink);
+void ShowError(const std::exception_ptr& error);
 
 // The program is ending (a signal asked it to stop): from now on every
 // progress step raises the silent abort, and a run that writes a file drops

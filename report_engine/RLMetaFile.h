@@ -516,5 +516,36 @@ private:
     std::unique_ptr<Connections> connections_;
 };
 
+// One hold on a page storage: linked while the holder has it, unlinked when
+// the holder lets it go or goes, which frees a storage nobody else holds. A
+// holder hands its hold on when moved; it is never copied.
+class TRLStorageHold {
+public:
+    TRLStorageHold() = default;
+    explicit TRLStorageHold(TRLGraphicStorage* pages) { Reset(pages); }
+    TRLStorageHold(TRLStorageHold&& other) noexcept {
+        Reset(other.pages_);
+        other.Reset();
+    }
+    TRLStorageHold& operator=(TRLStorageHold&& other) noexcept {
+        if (this != &other) {
+            Reset(other.pages_);
+            other.Reset();
+        }
+        return *this;
+    }
+    ~TRLStorageHold() { Reset(); }
+
+    // Holds the storage given (none for null), letting the previous one go.
+    void Reset(TRLGraphicStorage* pages = nullptr) noexcept;
+    TRLGraphicStorage* Get() const { return pages_; }
+    TRLGraphicStorage& operator*() const { return *pages_; }
+    TRLGraphicStorage* operator->() const { return pages_; }
+    explicit operator bool() const { return pages_ != nullptr; }
+
+private:
+    TRLGraphicStorage* pages_ = nullptr;
+};
+
 // Formats a paper size as the storage header writes it: 210 -> "210.0000".
 QString FormatPaperSize(double mm);

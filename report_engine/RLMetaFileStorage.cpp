@@ -19,6 +19,7 @@
 #include <random>
 #include <set>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -385,6 +386,21 @@ void TRLGraphicStorage::Link(const void* user) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (std::find(users_.begin(), users_.end(), user) == users_.end()) {
         users_.push_back(user);
+    }
+}
+
+void TRLStorageHold::Reset(TRLGraphicStorage* pages) noexcept {
+    if (pages == pages_) {
+        return;
+    }
+    // The new hold first: the same storage held by another holder of ours
+    // must not be freed in between.
+    if (pages != nullptr) {
+        pages->Link(this);
+    }
+    TRLGraphicStorage* const old = std::exchange(pages_, pages);
+    if (old != nullptr) {
+        old->Unlink(this);
     }
 }
 

@@ -198,9 +198,12 @@ bool TRLReportGenerator::Run() {
         const auto* error = dynamic_cast<const Exception*>(&e);
         const QString message = error ? error->Message() : QString::fromLocal8Bit(e.what());
         // A line feed, not a lone carriage return: message boxes and
-        // terminals alike start a new line for it.
-        RLEngineServices::ShowMessage(r_.Name() + QLatin1String(": ") + Messages().PrepareError +
-                                      QLatin1Char('\n') + message);
+        // terminals alike start a new line for it. The cause goes along as
+        // it was raised: the program tells a lost server from a failed
+        // report by it, not by the text.
+        RLEngineServices::ShowError(std::make_exception_ptr(ERLPrepareError(
+            r_.Name() + QLatin1String(": ") + Messages().PrepareError + QLatin1Char('\n') + message,
+            std::current_exception())));
         result = false;
     }
     r_.progress_ = nullptr;

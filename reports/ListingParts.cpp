@@ -23,14 +23,15 @@ void Connect(TIBTransaction& transa, TIBQuery& query, TIBSQL& sql) {
 }
 
 void PreviewListing(TIBTransaction& transa, TIBQuery& query, TRLReport& report,
-                    const QString& statement, const std::function<void(TIBQuery&)>& setParams) {
+                    const QString& statement, const std::function<void(TIBQuery&)>& setParams,
+                    const TPagesTarget& target) {
     transa.SetActive(false);
     transa.SetActive(true);
     query.Close();
     query.SetSQL(statement);
     setParams(query);
     query.Open();
-    report.Preview();
+    report.Preview(target);
     query.Close();
     transa.SetActive(false);
 }

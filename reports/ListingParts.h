@@ -6,6 +6,7 @@
 #include "IBQuery.h"
 #include "IBSQL.h"
 #include "RLReport.h"
+#include "ReportParts.h"
 
 #include <QString>
 #include <array>
@@ -19,9 +20,12 @@ namespace ListingParts {
 void Connect(TIBTransaction& transa, TIBQuery& query, TIBSQL& sql);
 
 // Opens the query in a fresh transaction, with the parameters set by the
-// caller, generates the pages into the preview, then closes both.
+// caller, generates the pages into the target (the preview when empty),
+// then closes both. A failed generation has handed its error to the
+// engine's error sink; the query and the transaction are closed all the same.
 void PreviewListing(TIBTransaction& transa, TIBQuery& query, TRLReport& report,
-                    const QString& statement, const std::function<void(TIBQuery&)>& setParams);
+                    const QString& statement, const std::function<void(TIBQuery&)>& setParams,
+                    const TPagesTarget& target);
 
 // Where a total band and its labels sit. No key label when KeyWidth is 0.
 struct TTotalPlace {

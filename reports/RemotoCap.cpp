@@ -149,12 +149,14 @@ void TFRemotoCap::CreateDetail() {
     RLDBText3->SetAlignment(taRightJustify);
 }
 
-void TFRemotoCap::ImprimeCompromissados() {
+void TFRemotoCap::ImprimeCompromissados(const TPagesTarget& target) {
     condName_ = ReportParts::TCondNameOnce();
     ListingParts::PreviewListing(
-        Transa, Query, RL1, QString::fromUtf8(RemotoCap::SelectText), [](TIBQuery& query) {
+        Transa, Query, RL1, QString::fromUtf8(RemotoCap::SelectText),
+        [](TIBQuery& query) {
             query.ParamByName(QStringLiteral("wcond")).SetAsInteger(DM->CondLogado);
-        });
+        },
+        target);
 }
 
 void TFRemotoCap::RL1BeforePrint(TRLCustomControl*, bool&) {
@@ -188,8 +190,8 @@ void TFRemotoCap::RLBand4BeforePrint(TRLCustomControl*, bool&) {
     totals_.EndReport(RLLabel14);
 }
 
-void RunRemotoCap(QObject* owner) {
+void RunRemotoCap(QObject* owner, const TPagesTarget& target) {
     // Released however the run ends; the preview keeps the pages alive.
     const std::unique_ptr<TFRemotoCap> form = std::make_unique<TFRemotoCap>(owner);
-    form->ImprimeCompromissados();
+    form->ImprimeCompromissados(target);
 }

@@ -22,8 +22,9 @@ public:
     explicit TFRemotoCap(QObject* owner = nullptr);
     ~TFRemotoCap() override;
 
-    // Opens the query, generates the pages and opens the preview, closes.
-    void ImprimeCompromissados();
+    // Opens the query, generates the pages into the target (the preview
+    // when empty), closes.
+    void ImprimeCompromissados(const TPagesTarget& target = {});
 
 private:
     // Declared first: the constructor sets it before the fields.
@@ -88,5 +89,5 @@ extern const char* const SelectText;
 } // namespace RemotoCap
 
 // What the selection screen's "&Compromissado" does: creates the form, runs
-// it and releases it.
-void RunRemotoCap(QObject* owner);
+// it and releases it. The tool hands a target that keeps the pages.
+void RunRemotoCap(QObject* owner, const TPagesTarget& target = {});

@@ -138,7 +138,7 @@ void TFRemotoInad::CreateReport() {
     RL1.EndLoad();
 }
 
-void TFRemotoInad::ImprimeInadimplencia() {
+void TFRemotoInad::ImprimeInadimplencia(const TPagesTarget& target) {
     condName_ = ReportParts::TCondNameOnce();
     ListingParts::PreviewListing(
         Transa, Query, RL1,
@@ -146,7 +146,8 @@ void TFRemotoInad::ImprimeInadimplencia() {
         [](TIBQuery& query) {
             query.ParamByName(QStringLiteral("wcond")).SetAsInteger(DM->CondLogado);
             query.ParamByName(QStringLiteral("whoje")).SetAsDateTime(DateTime::Today());
-        });
+        },
+        target);
 }
 
 void TFRemotoInad::RL1BeforePrint(TRLCustomControl*, bool&) {
@@ -174,8 +175,8 @@ void TFRemotoInad::RLBand2BeforePrint(TRLCustomControl*, bool&) {
     totals_.EndReport(RLLabel14);
 }
 
-void RunRemotoInad(QObject* owner) {
+void RunRemotoInad(QObject* owner, const TPagesTarget& target) {
     // Released however the run ends; the preview keeps the pages alive.
     const std::unique_ptr<TFRemotoInad> form = std::make_unique<TFRemotoInad>(owner);
-    form->ImprimeInadimplencia();
+    form->ImprimeInadimplencia(target);
 }

@@ -22,8 +22,9 @@ public:
     explicit TFRemotoInad(QObject* owner = nullptr);
     ~TFRemotoInad() override;
 
-    // Opens the query, generates the pages and opens the preview, closes.
-    void ImprimeInadimplencia();
+    // Opens the query, generates the pages into the target (the preview
+    // when empty), closes.
+    void ImprimeInadimplencia(const TPagesTarget& target = {});
 
 private:
     // Declared first: the constructor sets it before the fields.
@@ -85,5 +86,5 @@ extern const char* const WhereText;
 } // namespace RemotoInad
 
 // What the selection screen's "Inadimplência" does: creates the form, runs
-// it and releases it.
-void RunRemotoInad(QObject* owner);
+// it and releases it. The tool hands a target that keeps the pages.
+void RunRemotoInad(QObject* owner, const TPagesTarget& target = {});

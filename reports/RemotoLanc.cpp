@@ -248,7 +248,7 @@ void TFRemotoLanc::FormCreate() {
     listsImoveis_ = Marcas.contains(QStringLiteral("Imóveis"), Qt::CaseInsensitive);
 }
 
-void TFRemotoLanc::ImprimeBalancete() {
+void TFRemotoLanc::ImprimeBalancete(const TPagesTarget& target) {
     run_->MesRel = DM->MesAtual;
     QLanc.Close();
     QLanc.SetSQL(
@@ -266,7 +266,7 @@ void TFRemotoLanc::ImprimeBalancete() {
     QLanc.Open();
     // The engine reports its own failures while preparing; the run goes on
     // to log the emission whatever the preview did.
-    RL1.Preview();
+    RL1.Preview(target);
     Lookups.EndReadAhead();
     QLanc.Close();
     LogEmissionRetrying();
@@ -459,7 +459,7 @@ QString TFRemotoLanc::TotLancText() {
     return Memo1;
 }
 
-void RunRemotoLanc(QObject* owner) {
+void RunRemotoLanc(QObject* owner, const TPagesTarget& target) {
     const std::unique_ptr<TFRemotoLanc> form = std::make_unique<TFRemotoLanc>(owner);
-    form->ImprimeBalancete();
+    form->ImprimeBalancete(target);
 }

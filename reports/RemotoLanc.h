@@ -8,6 +8,7 @@
 #include "IBSQL.h"
 #include "LancLookups.h"
 #include "RLReport.h"
+#include "ReportParts.h"
 
 #include <QObject>
 #include <QString>
@@ -89,8 +90,9 @@ public:
     explicit TFRemotoLanc(QObject* owner = nullptr);
     ~TFRemotoLanc() override;
 
-    // Runs the report from the inputs above and logs the emission.
-    void ImprimeBalancete();
+    // Runs the report from the inputs above into the target (the preview
+    // when empty) and logs the emission.
+    void ImprimeBalancete(const TPagesTarget& target = {});
 
     TIBTransaction TransaGeral;
     TIBTransaction Transa;
@@ -268,5 +270,5 @@ private:
 };
 
 // What the selection screen's "Gerar Relatório" does: creates the form,
-// runs it and releases it.
-void RunRemotoLanc(QObject* owner);
+// runs it and releases it. The tool hands a target that keeps the pages.
+void RunRemotoLanc(QObject* owner, const TPagesTarget& target = {});

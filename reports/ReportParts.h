@@ -7,8 +7,13 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class TIBSQL;
+
+// Where a report run's pages go: to a caller that keeps them (the report
+// tool) instead of the preview window; empty for the preview window.
+using TPagesTarget = std::function<void(TRLGraphicStorage* pages)>;
 
 namespace ReportParts {
 

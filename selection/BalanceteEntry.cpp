@@ -12,7 +12,7 @@ void SetBalanceteInputs(const TBalanceteInputs& inputs) {
     ContasSel = inputs.ContasSel;
 }
 
-void RunBalancete(QObject* owner, const TBalanceteInputs& inputs) {
+void RunBalancete(QObject* owner, const TBalanceteInputs& inputs, const TPagesTarget& target) {
     SetBalanceteInputs(inputs);
-    RunRemotoLanc(owner);
+    RunRemotoLanc(owner, target);
 }

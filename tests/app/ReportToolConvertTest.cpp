@@ -200,6 +200,60 @@ TEST_F(ReportToolConvertTest, BadInputWritesNothing) {
     }
 }
 
+// A writer that fails says whether the file or the pages were at fault: a
+// file that cannot be written is exit 5, "cannot write"; a page that cannot
+// be painted is a report that cannot be made, exit 1, whatever the file.
+TEST_F(ReportToolConvertTest, AWriterFailureSaysWhatFailed) {
+    const QString huge = dir.filePath(QStringLiteral("huge.rpf"));
+    {
+        TRLStorageHold storage(new TRLGraphicStorage);
+        auto page = std::make_shared<TRLGraphicSurface>();
+        page->SetWidth(6000); // 37,500 pixels wide at 600 dpi
+        page->SetHeight(6000);
+        page->TextOut(40, 40, QStringLiteral("grande"));
+        storage->AddPage(page);
+        storage->SaveToFile(huge);
+    }
+    const struct {
+        const char* what;
+        QString file;
+        QString output;
+        QStringList options;
+        int exitCode;
+        const char* message;
+    } cases[] = {
+        {"a page too large to paint",
+         huge,
+         Out(QStringLiteral("g.png")),
+         {QStringLiteral("--dpi"), QStringLiteral("600")},
+         1,
+         "too large to paint"},
+        {"a folder that is not there, pdf",
+         input,
+         Out(QStringLiteral("no/dir/x.pdf")),
+         {},
+         5,
+         "cannot write"},
+        {"a folder that is not there, page images",
+         input,
+         Out(QStringLiteral("no/dir/x.png")),
+         {},
+         5,
+         "cannot write"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ToolRun run = RunTool(
+            QStringList{QStringLiteral("--input"), c.file, QStringLiteral("--output"), c.output} +
+            c.options);
+        EXPECT_EQ(run.ExitCode, c.exitCode) << run.Err.toStdString();
+        EXPECT_TRUE(run.Err.contains(QString::fromUtf8(c.message))) << run.Err.toStdString();
+        EXPECT_EQ(run.Err.contains(QStringLiteral("cannot write")), c.exitCode == 5)
+            << run.Err.toStdString();
+    }
+    EXPECT_EQ(Written(), QStringList());
+}
+
 // Stopped by a signal while writing page images: no image takes its place,
 // and the temporary files of the pages written so far go again.
 TEST_F(ReportToolConvertTest, AStoppedRunLeavesNoImages) {

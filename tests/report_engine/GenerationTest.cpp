@@ -408,6 +408,34 @@ TEST_F(GenerationTest, AnErrorEndsGenerationWithOneMessage) {
     EXPECT_EQ(report.ReportState(), rsIdle);
 }
 
+// A program that registers an error sink gets the error itself: the text
+// the box would show, and the cause as the handler raised it, so that it can
+// tell one failure from another without reading the text.
+TEST_F(GenerationTest, AFailedPreparationHandsOverItsCause) {
+    class ECustomError : public Exception {
+    public:
+        ECustomError() : Exception(QStringLiteral("the handler failed")) {}
+    };
+    std::vector<std::exception_ptr> errors;
+    RLEngineServices::SetErrorSink(
+        [&errors](const std::exception_ptr& error) { errors.push_back(error); });
+    RowsOf(1);
+    report.BeforePrint = [](TRLCustomControl*, bool&) { throw ECustomError(); };
+    EXPECT_FALSE(Prepare());
+    RLEngineServices::SetErrorSink({});
+    EXPECT_TRUE(messages.Texts.isEmpty());
+    ASSERT_EQ(errors.size(), 1u);
+    try {
+        std::rethrow_exception(errors.front());
+    } catch (const ERLPrepareError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("RLReport1: ") + Messages().PrepareError +
+                                   QStringLiteral("\nthe handler failed"));
+        EXPECT_THROW(std::rethrow_exception(e.Cause()), ECustomError);
+    } catch (...) {
+        ADD_FAILURE() << "not the engine's preparation error";
+    }
+}
+
 TEST_F(GenerationTest, PageNumbersAndTheLastPageMacro) {
     RowsOf(25);
     report.SetFirstPageNumber(5);

@@ -158,4 +158,25 @@ TEST(Storage, SpoolFilesAreUniqueAndDeletedWithTheirStorage) {
     EXPECT_FALSE(QFile::exists(pathB));
 }
 
+// A hold keeps its storage through moves, and the last hold to go frees it
+// (its spool file with it); another user's link keeps it alive meanwhile.
+TEST(Storage, AHoldKeepsItsStorageUntilTheLastHoldGoes) {
+    TRLStorageHold first(new TRLGraphicStorage);
+    first->AddPage(NumberedPage(1));
+    const QString spool = first->SpoolFileName();
+    TRLStorageHold moved(std::move(first));
+    EXPECT_FALSE(first);
+    EXPECT_EQ(moved->UserCount(), 1);
+    TRLStorageHold assigned;
+    assigned = std::move(moved);
+    moved.Reset(assigned.Get()); // a second hold on the same storage
+    EXPECT_EQ(assigned->UserCount(), 2);
+    assigned.Reset(assigned.Get()); // the same storage again: no change
+    EXPECT_EQ(assigned->UserCount(), 2);
+    assigned.Reset();
+    EXPECT_TRUE(QFile::exists(spool)) << "still held by the other hold";
+    moved.Reset();
+    EXPECT_FALSE(QFile::exists(spool));
+}
+
 } // namespace
