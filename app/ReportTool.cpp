@@ -5,7 +5,7 @@
 // program run here; only the engine's windows are replaced: progress goes to
 // a line on standard error and the prepared pages are saved instead of shown.
 #include "FbClient.h"
-#include "IBCall.h"
+#include "IBCallControl.h"
 #include "IBQuery.h"
 #include "LancReadAhead.h"
 #include "RLEngineServices.h"

@@ -7,7 +7,7 @@
 #include "DateTime.h"
 #include "ErrorHandler.h"
 #include "Exception.h"
-#include "IBCall.h"
+#include "IBCallControl.h"
 #include "IBError.h"
 #include "IBSQL.h"
 #include "IntText.h"

@@ -2,10 +2,11 @@
 // screen and the message loop.
 #include "DMod.h"
 #include "EnterPressesButtons.h"
-#include "ErrorHandler.h"
 #include "Exception.h"
-#include "IBCall.h"
+#include "GuardedApplication.h"
+#include "IBCallControl.h"
 #include "IniciaRemoto.h"
+#include "MessageBoxes.h"
 #include "MessageService.h"
 #include "RLEngineServices.h"
 #include "RLFeedBack.h"
@@ -112,6 +113,7 @@ int ShowSavedPages(TGuardedApplication& app, const QString& fileName) {
 int main(int argc, char** argv) {
     WatchStopSignals(); // before any thread starts
     TGuardedApplication app(argc, argv);
+    UseMessageBoxes();
     QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
     QuitOnStopSignal(stopNotifier);
     QApplication::setApplicationName(QStringLiteral("Acesso Remoto"));

@@ -3,7 +3,7 @@
 // database layer. Plain objects owned by a data module or form; statements
 // and queries register with them so that handles are released in order.
 #include "IBError.h"
-#include "IBValue.h"
+#include "IBRowTypes.h"
 
 #include <QString>
 #include <QStringList>

@@ -21,6 +21,16 @@ private:
     std::int64_t ibErrorCode_;
 };
 
+// The server did not answer in time. The text names what was waited for.
+class EIBTimeout : public EIBError {
+public:
+    using EIBError::EIBError;
+};
+
+// A call refused or cancelled because the program is ending, or because the
+// user gave the wait up: the silent abort, which nothing reports.
+class EIBStopped : public EAbort {};
+
 // Texts of the errors this layer raises itself.
 namespace IBText {
 inline const char* const LibraryMissing =

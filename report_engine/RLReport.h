@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TDataSet;
@@ -32,18 +33,31 @@ class TRLProgress;
 class TRLReportGenerator;
 struct TRLSiteRun;
 
-// A read/write property with a plain getter and setter.
+// The value behind a property. Only the control classes reach it, through
+// TRLCustomControl::PropertyValue, so to every other reader a property is its
+// getter and setter.
+template <class T> class TRLPropertyValue {
+public:
+    explicit TRLPropertyValue(T value) : value_(std::move(value)) {}
+    TRLPropertyValue(const TRLPropertyValue&) = delete;
+    TRLPropertyValue& operator=(const TRLPropertyValue&) = delete;
+
+private:
+    friend class TRLCustomControl;
+    T value_;
+};
+
+// A read/write property with a plain getter and setter. It names no access
+// level: declared among public members, the getter and setter are public and
+// the members after it keep the access they had.
 #define RL_PROPERTY(Type, Name, Default)                                                           \
-public:                                                                                            \
     Type Name() const {                                                                            \
-        return m_##Name;                                                                           \
+        return PropertyValue(m_##Name);                                                            \
     }                                                                                              \
     void Set##Name(Type value) {                                                                   \
-        m_##Name = value;                                                                          \
+        PropertyValue(m_##Name) = value;                                                           \
     }                                                                                              \
-                                                                                                   \
-private:                                                                                           \
-    Type m_##Name = Default;
+    TRLPropertyValue<Type> m_##Name{Default};
 
 enum TRLControlAlign {
     faNone,
@@ -329,7 +343,6 @@ public:
     RL_PROPERTY(bool, AutoExpand, true)
     RL_PROPERTY(unsigned, Behavior, 0u)
     RL_PROPERTY(bool, Visible, true)
-public:
     TRLAfterPrintEvent AfterPrint;
     TRLNotifyEvent OnMeasureHeight;
 
@@ -369,6 +382,11 @@ public:
     TRect ClientRect() const;
 
 protected:
+    // The value behind an RL_PROPERTY of this class or a derived one.
+    template <class T> static T& PropertyValue(TRLPropertyValue<T>& p) { return p.value_; }
+    template <class T> static const T& PropertyValue(const TRLPropertyValue<T>& p) {
+        return p.value_;
+    }
     // Bounds change without realigning anything, for restoring saved bounds.
     friend class TRLBoundsSnapshot;
     void SetBoundsQuiet(const TRect& r) { bounds_ = r; }
@@ -408,7 +426,6 @@ class TRLCustomLabel : public TRLCustomControl {
 public:
     explicit TRLCustomLabel(QObject* parent = nullptr);
     RL_PROPERTY(QString, Caption, QString())
-public:
     TRLBeforeTextEvent BeforePrint;
     // Caption plus one space wide, one line high, plus the drawn borders.
     void CalcSize(int& width, int& height) const override;
@@ -445,7 +462,6 @@ public:
     // The text last printed (after the BeforePrint handler), which sizing
     // and drawing break into lines.
     RL_PROPERTY(QString, Caption, QString())
-public:
     TRLBeforeTextEvent BeforePrint;
     // With AutoSize: the width stays, the height is one line of "A" per line.
     void CalcSize(int& width, int& height) const override;
@@ -480,7 +496,6 @@ public:
     explicit TRLCustomImage(QObject* parent = nullptr);
     RL_PROPERTY(QImage, Picture, QImage())
     RL_PROPERTY(bool, Center, false)
-public:
     bool Stretch() const { return stretch_; }
     void SetStretch(bool value); // clears Scaled
     bool Scaled() const { return scaled_; }
@@ -545,7 +560,6 @@ public:
     RL_PROPERTY(bool, AlignToBottom, false)
     RL_PROPERTY(bool, IntegralHeight, true)
     RL_PROPERTY(unsigned, Options, 0u)
-public:
     int CarbonCopies() const { return carbonCopies_; }
     // Below 1 becomes 1; bands of the same positive GroupIndex share it.
     void SetCarbonCopies(int copies);
@@ -567,7 +581,6 @@ public:
     RL_PROPERTY(bool, ForceMinBands, false)
     RL_PROPERTY(TRLFooterMeasuring, FooterMeasuring, fmNone)
     RL_PROPERTY(TRLPageBreaking, PageBreaking, pbNone)
-public:
     // Direct child bands of one type, in ascending design Top (ties keep
     // creation order), the order in which generation prints them.
     std::vector<TRLCustomBand*> BandsOfType(TRLBandType type) const;
@@ -586,7 +599,6 @@ public:
     // The names of DataFields, split at ";", empty names left out.
     QStringList FieldNames() const;
     RL_PROPERTY(bool, Enabled, true)
-public:
     TRLOnGetBreakEvent OnGetBreak;
 
 private:
@@ -602,7 +614,6 @@ public:
     RL_PROPERTY(TRLRecordRange, RecordRange, rrAllRecords)
     RL_PROPERTY(int, RangeCount, 0)
     RL_PROPERTY(bool, PrintEmpty, false)
-public:
     TRLOnDataCountEvent OnDataCount;
     TRLOnDataRecordEvent OnDataRecord;
     TRLOnNeedDataEvent OnNeedData;
@@ -648,7 +659,6 @@ public:
     RL_PROPERTY(TRLCustomReport*, NextReport, nullptr)
     RL_PROPERTY(TRLCustomFilter*, DefaultFilter, nullptr)
     RL_PROPERTY(TRLExpressionParser*, ExpressionParser, nullptr)
-public:
     TRLNotifyEvent OnPageStarting;
     TRLNotifyEvent OnPageEnding;
     TRLBeforeTextEvent OnFilterText;

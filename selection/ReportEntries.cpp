@@ -3,7 +3,6 @@
 #include "RemotoCap.h"
 #include "RemotoInad.h"
 
-#include <QWidget>
 
 namespace ReportEntries {
 namespace {
@@ -12,7 +11,7 @@ Listing inadimplencia;
 Listing compromissados;
 } // namespace
 
-void ImprimeBalancete(QWidget* owner, const TBalanceteInputs& inputs) {
+void ImprimeBalancete(QObject* owner, const TBalanceteInputs& inputs) {
     if (balancete) {
         balancete(owner, inputs);
     } else {
@@ -20,7 +19,7 @@ void ImprimeBalancete(QWidget* owner, const TBalanceteInputs& inputs) {
     }
 }
 
-void ImprimeInadimplencia(QWidget* owner) {
+void ImprimeInadimplencia(QObject* owner) {
     if (inadimplencia) {
         inadimplencia(owner);
     } else {
@@ -28,7 +27,7 @@ void ImprimeInadimplencia(QWidget* owner) {
     }
 }
 
-void ImprimeCompromissados(QWidget* owner) {
+void ImprimeCompromissados(QObject* owner) {
     if (compromissados) {
         compromissados(owner);
     } else {

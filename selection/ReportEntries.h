@@ -5,18 +5,18 @@
 
 #include <functional>
 
-class QWidget;
+class QObject;
 
 namespace ReportEntries {
 
-void ImprimeBalancete(QWidget* owner, const TBalanceteInputs& inputs);
-void ImprimeInadimplencia(QWidget* owner);
-void ImprimeCompromissados(QWidget* owner);
+void ImprimeBalancete(QObject* owner, const TBalanceteInputs& inputs);
+void ImprimeInadimplencia(QObject* owner);
+void ImprimeCompromissados(QObject* owner);
 
 // For tests only: a command calls the function set here instead of its
 // report form; an empty function gives the report form back.
-using Balancete = std::function<void(QWidget* owner, const TBalanceteInputs& inputs)>;
-using Listing = std::function<void(QWidget* owner)>;
+using Balancete = std::function<void(QObject* owner, const TBalanceteInputs& inputs)>;
+using Listing = std::function<void(QObject* owner)>;
 void OverrideBalancete(Balancete entry);
 void OverrideInadimplencia(Listing entry);
 void OverrideCompromissados(Listing entry);

@@ -2,9 +2,6 @@
 
 #include "Exception.h"
 #include "MessageService.h"
-#include "RegionalSettings.h"
-
-#include <QEvent>
 
 bool Guard(const std::function<void()>& handler) noexcept {
     // Showing the message must not raise again; should it, the error is
@@ -25,17 +22,4 @@ bool Guard(const std::function<void()>& handler) noexcept {
     } catch (...) {
     }
     return false;
-}
-
-bool TGuardedApplication::notify(QObject* receiver, QEvent* event) {
-    bool result = false;
-    Guard([&] { result = QApplication::notify(receiver, event); });
-    return result;
-}
-
-bool TGuardedApplication::event(QEvent* e) {
-    if (e->type() == QEvent::LocaleChange) {
-        RegionalSettings::Reload();
-    }
-    return QApplication::event(e);
 }

@@ -3,7 +3,8 @@
 // event handler becomes a message box. Every handler connected to a widget,
 // timer or menu runs through Guard, so no exception ever unwinds through
 // Qt's event loop; the failed event is abandoned and the program goes on.
-#include <QApplication>
+// Headless, like the rest of the session: the desktop's application object,
+// which sends every event through Guard, is in app/GuardedApplication.h.
 #include <concepts>
 #include <functional>
 #include <utility>
@@ -26,15 +27,3 @@ template <typename F> struct GuardedSlot {
 template <typename F> GuardedSlot<F> Guarded(F handler) {
     return GuardedSlot<F>{std::move(handler)};
 }
-
-// The application object of the program. Events reach their receivers
-// through Guard as a last line of defence, and a change of the system's
-// regional settings is read again.
-class TGuardedApplication : public QApplication {
-public:
-    TGuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
-    bool notify(QObject* receiver, QEvent* event) override;
-
-protected:
-    bool event(QEvent* e) override;
-};

@@ -1,33 +1,25 @@
 #include "MessageService.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <cstdio>
 
 namespace {
 
-// Texts joined by the server's client or the engine may break their lines
-// with CR LF or a lone CR; the box starts a new line for each of them.
-QString AsLines(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-class BoxService final : public MessageService {
+// Without a service set, messages go to standard error: session code runs
+// in processes with no display too. The desktop program sets its message
+// boxes (app/MessageBoxes.h) at start-up.
+class StandardErrorService final : public MessageService {
 public:
-    void ShowMessage(const QString& text) override { Show(QMessageBox::NoIcon, text); }
-    void ShowError(const QString& text) override { Show(QMessageBox::Critical, text); }
+    void ShowMessage(const QString& text) override { Print(text); }
+    void ShowError(const QString& text) override { Print(text); }
 
 private:
-    static void Show(QMessageBox::Icon icon, const QString& text) {
-        QMessageBox box(icon, QApplication::applicationName(), AsLines(text), QMessageBox::Ok,
-                        QApplication::activeWindow());
-        box.exec();
+    static void Print(const QString& text) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     }
 };
 
-BoxService& Boxes() {
-    static BoxService service;
+StandardErrorService& StandardError() {
+    static StandardErrorService service;
     return service;
 }
 
@@ -36,7 +28,7 @@ MessageService* current = nullptr;
 } // namespace
 
 MessageService& MessageService::Current() {
-    return current != nullptr ? *current : Boxes();
+    return current != nullptr ? *current : StandardError();
 }
 
 void MessageService::SetCurrent(MessageService* service) {

@@ -1,6 +1,8 @@
 #pragma once
 // Every message box of the program goes through here: a plain box with one
-// OK button. Tests put a recorder in its place and check the texts in order.
+// OK button (app/MessageBoxes.h, set by the desktop program; without it the
+// texts go to standard error). Tests put a recorder in its place and check
+// the texts in order.
 #include <QString>
 
 class MessageService {
@@ -11,9 +13,9 @@ public:
     // The box of the general error handler.
     virtual void ShowError(const QString& text) = 0;
 
-    // The service in use: the message box one unless a test set another.
+    // The service in use: the one last set, standard error if none is.
     static MessageService& Current();
-    // Replaces the service (nullptr: back to the message boxes). The caller
+    // Replaces the service (nullptr: back to standard error). The caller
     // keeps ownership and must restore it before the object dies.
     static void SetCurrent(MessageService* service);
 };

@@ -1,7 +1,7 @@
 #pragma once
 // Statements made to wait on the real server, and what they raised.
 #include "DbTestSupport.h"
-#include "IBCall.h"
+#include "IBCallControl.h"
 #include "IBError.h"
 #include "IBSQL.h"
 

@@ -5,7 +5,6 @@
 // locks; the emission log's does).
 #include "DataSet.h"
 #include "DbTestSupport.h"
-#include "IBCall.h"
 #include "IBError.h"
 #include "IBSQL.h"
 #include "WaitSupport.h"

@@ -68,15 +68,15 @@ private:
 // report was started with.
 struct ReportCalls {
     ReportCalls() {
-        ReportEntries::OverrideBalancete([this](QWidget* owner, const TBalanceteInputs& in) {
+        ReportEntries::OverrideBalancete([this](QObject* owner, const TBalanceteInputs& in) {
             balancete.push_back(in);
             owners.push_back(owner);
         });
-        ReportEntries::OverrideInadimplencia([this](QWidget* owner) {
+        ReportEntries::OverrideInadimplencia([this](QObject* owner) {
             listings << QStringLiteral("inadimplencia");
             owners.push_back(owner);
         });
-        ReportEntries::OverrideCompromissados([this](QWidget* owner) {
+        ReportEntries::OverrideCompromissados([this](QObject* owner) {
             listings << QStringLiteral("compromissados");
             owners.push_back(owner);
         });
@@ -90,7 +90,7 @@ struct ReportCalls {
     ReportCalls& operator=(const ReportCalls&) = delete;
     std::vector<TBalanceteInputs> balancete;
     QStringList listings;
-    std::vector<QWidget*> owners;
+    std::vector<QObject*> owners;
 };
 
 // Brazilian separators and date patterns for the whole scope.

@@ -264,7 +264,7 @@ TEST_F(SelectionNoServer, MenuCommandsStartTheListingsAndEncerrarCloses) {
             }
         }
         EXPECT_EQ(calls.listings, (QStringList{"inadimplencia", "compromissados"}));
-        EXPECT_EQ(calls.owners, (std::vector<QWidget*>{form.get(), form.get()}));
+        EXPECT_EQ(calls.owners, (std::vector<QObject*>{form.get(), form.get()}));
     }
     EXPECT_TRUE(messages.Take().isEmpty());
     Show();

@@ -1,12 +1,11 @@
 #pragma once
 // Private to db/: one column of a result, where its value sits in a row
 // buffer, and the conversions every reader of the layer shares.
+#include "IBRowTypes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
-#include <functional>
-
-enum class IBCharset { Win1252, Utf8 };
 
 struct IBColumn {
     QString name;       // the column's alias, as the server reports it
@@ -17,9 +16,6 @@ struct IBColumn {
     int offset = 0;     // of the value within a row buffer
     int nullOffset = 0; // of the short null indicator within a row buffer
 };
-
-// A blob's whole content, given the 8-byte id found in the row buffer.
-using IBBlobReader = std::function<QByteArray(const char* id)>;
 
 // One value of one row: the column, the row buffer, and how to reach blobs.
 struct IBCell {

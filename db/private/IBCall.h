@@ -1,14 +1,16 @@
 #pragma once
-// Private to db/: every call into the client library that waits for the
-// server goes through IBCall::Run. It
+// Private to db/ (only db/ and its tests have this folder on their include
+// path): every call into the client library that waits for the server goes
+// through IBCall::Run. It
 // - bounds the wait: a watchdog thread cancels a call the server has not
 //   answered within the time-out (first asking the server to cancel it, then,
 //   when even that goes unanswered, closing the connection on our side), and
 //   the connection is given up: every later call on it raises the same
 //   EIBTimeout at once instead of waiting again;
-// - stops for a program that is ending (Stop): calls in progress are
-//   cancelled and new work is refused with the silent abort, while the calls
-//   that release handles (rollback, detach) still run, under a short bound;
+// - stops for a program that is ending (Stop, in IBCallControl.h): calls in
+//   progress are cancelled and new work is refused with the silent abort,
+//   while the calls that release handles (rollback, detach) still run, under
+//   a short bound;
 // - keeps a window answering while it waits: with a TDataWaitPump installed
 //   on the calling thread, the call runs on a helper thread and the pump runs
 //   every few milliseconds; a pump that answers true cancels the call;
@@ -16,22 +18,13 @@
 //   from the connection") is what every later call on it reports, never a
 //   confused follow-up error of the client library.
 #include "FbClient.h"
+#include "IBCallControl.h"
 #include "IBError.h"
 
 #include <QString>
 #include <optional>
 
 using IBHandle = unsigned int; // the client library's handle type
-
-// The server did not answer in time. The text names what was waited for.
-class EIBTimeout : public EIBError {
-public:
-    using EIBError::EIBError;
-};
-
-// A call refused or cancelled because the program is ending, or because the
-// user gave the wait up: the silent abort, which nothing reports.
-class EIBStopped : public EAbort {};
 
 namespace IBCall {
 
@@ -78,16 +71,6 @@ private:
 // raise the status as usual (noting first whether it says the connection
 // is gone).
 void Run(IBHandle db, Kind kind, Wait wait, ISC_STATUS* status, CallRef call);
-
-// The time-out in seconds for connecting and for each answer of the server;
-// 0 waits for ever. 60 until set.
-void SetTimeout(int seconds);
-int Timeout();
-
-// Stops all work on every connection, from any thread (a signal handler's
-// thread): cancels the calls in progress and refuses new work. Never undone.
-void Stop();
-bool Stopping();
 
 // The error that lost the connection (a time-out, or a connection the
 // server or the network dropped), if it was lost; its text and codes only.
