@@ -3,7 +3,6 @@
 #include "RemotoCap.h"
 #include "RemotoInad.h"
 
-
 namespace ReportEntries {
 namespace {
 Balancete balancete;
