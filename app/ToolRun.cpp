@@ -249,6 +249,8 @@ QString TextOf(const std::exception_ptr& error) {
         return e.Message();
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("unknown error");
     }
 }
 
