@@ -33,7 +33,6 @@ protected:
         RLEngineServices::SetPreviewOpener(
             [this](TRLGraphicStorage* s, const TRLPreviewOptions&) { pages = ReadPages(*s); });
         RLEngineServices::SetMessageSink([this](const QString& t) { engineMessages << t; });
-        Clear();
     }
     void TearDown() override {
         Clear();
@@ -45,16 +44,23 @@ protected:
     void Sql(const QString& text, const QList<double>& dates = {}) {
         CommittedRows(dm.BDados, text, dates);
     }
+    // Each test has a condominium of its own and touches only its rows, so
+    // the tests may run side by side.
     void Clear() {
-        for (const char* table : {"LANCONTA", "CONTA", "IMOVEL", "RECEMIM", "COND", "EMISSOES"}) {
-            const QString column = QLatin1String(table) == QLatin1String("EMISSOES")
-                                       ? QStringLiteral("cod")
-                                       : QStringLiteral("cond");
-            Sql(QStringLiteral("delete from %1 where %2 between 80 and 82").arg(table, column));
+        if (cond_ == 0) {
+            return;
         }
-        Sql(QStringLiteral("delete from CPAGAR where coddev between 80 and 82"));
+        for (const char* table : {"LANCONTA", "CONTA", "IMOVEL", "RECEMIM", "COND"}) {
+            Sql(QStringLiteral("delete from %1 where cond = %2")
+                    .arg(QLatin1String(table))
+                    .arg(cond_));
+        }
+        Sql(QStringLiteral("delete from EMISSOES where cod = %1").arg(cond_));
+        Sql(QStringLiteral("delete from CPAGAR where coddev = %1").arg(cond_));
     }
     void Cond(int cond) {
+        cond_ = cond;
+        Clear(); // what a stopped earlier run may have left
         Sql(QStringLiteral("insert into COND (cond, nome, remoto_senha, remoto_balancete, "
                            "estrutu) values (%1, 'Condomínio Quebra %1', 'q%1', 1, 1)")
                 .arg(cond));
@@ -163,6 +169,7 @@ protected:
     SavedReport pages;
     QStringList engineMessages;
     std::set<Last> lastLines; // over every run of a sweep
+    int cond_ = 0;
 };
 
 // The balance report of May 2015: fillers in 1.02.01 ahead of a lance of
