@@ -4,6 +4,7 @@
 // exact point size, the page image at the page's whole pixels), but a text
 // must keep its place and width relative to the page at any resolution, so
 // whatever they differ by at 96 dpi they may not differ by more at 600.
+#include "PageInk.h"
 #include "PdfTools.h"
 #include "RLMetaFile.h"
 #include "RLPDFFilter.h"
@@ -75,38 +76,13 @@ std::shared_ptr<TRLGraphicSurface> TextPage() {
     return page;
 }
 
-// The ink's outer edges in a band of the page, in page pixels.
-struct Ink {
-    double left = 0, top = 0, right = 0, bottom = 0;
-    bool found = false;
-};
-
-Ink InkIn(const QImage& image, int dpi, int bandTop, int bandBottom) {
-    const double scale = dpi / 96.0;
-    const int top = static_cast<int>(std::floor(bandTop * scale));
-    const int bottom = std::min(image.height(), static_cast<int>(std::ceil(bandBottom * scale)));
-    int l = image.width(), r = -1, t = bottom, b = -1;
-    for (int y = top; y < bottom; ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (qGray(image.pixel(x, y)) < 128) {
-                l = std::min(l, x);
-                r = std::max(r, x);
-                t = std::min(t, y);
-                b = std::max(b, y);
-            }
-        }
-    }
-    Ink ink;
-    ink.found = r >= 0;
-    ink.left = l / scale;
-    ink.right = (r + 1) / scale;
-    ink.top = t / scale;
-    ink.bottom = (b + 1) / scale;
-    return ink;
+// The ink's outer edges in a band of the image, in page pixels.
+pageink::Ink InkIn(const QImage& image, int dpi, int bandTop, int bandBottom) {
+    return pageink::InkIn(image, image.rect(), dpi / 96.0, bandTop, bandBottom);
 }
 
 // How far apart the two pictures put the text's edges, in page pixels.
-double Apart(const Ink& a, const Ink& b) {
+double Apart(const pageink::Ink& a, const pageink::Ink& b) {
     return std::max({std::abs(a.left - b.left), std::abs(a.right - b.right),
                      std::abs(a.top - b.top), std::abs(a.bottom - b.bottom)});
 }
@@ -156,8 +132,8 @@ TEST(PngPageImage, TextsKeepTheirPlaceAgainstThePdfAtEveryResolution) {
         for (std::size_t i = 0; i < std::size(kLines); ++i, y += kLineStep) {
             const Line& line = kLines[i];
             SCOPED_TRACE(line.text);
-            const Ink ours = InkIn(image, dpi, y - 8, y + kLineStep - 8);
-            const Ink theirs = InkIn(reference, dpi, y - 8, y + kLineStep - 8);
+            const pageink::Ink ours = InkIn(image, dpi, y - 8, y + kLineStep - 8);
+            const pageink::Ink theirs = InkIn(reference, dpi, y - 8, y + kLineStep - 8);
             ASSERT_TRUE(ours.found && theirs.found);
             const double apart = Apart(ours, theirs);
             if (dpi == 96) {

@@ -3,6 +3,7 @@
 // is scaled, so every window, pixmap and new image says 120 per inch. The
 // page is still laid out at 96, and each text must keep its place and
 // width relative to the page at every zoom and in the page copied out.
+#include "../export/PageInk.h"
 #include "RLMetaFile.h"
 #include "RLPreview.h"
 #include "TextMetrics.h"
@@ -74,35 +75,8 @@ std::shared_ptr<TRLGraphicSurface> TextPage() {
     return page;
 }
 
-// The ink's outer edges in a band of the page, in page pixels, where the
-// page is shown in `area` of the image.
-struct Ink {
-    double left = 0, top = 0, right = 0, bottom = 0;
-    bool found = false;
-};
-
-Ink InkIn(const QImage& image, const QRect& area, double scale, int bandTop, int bandBottom) {
-    const int top = area.top() + static_cast<int>(std::floor(bandTop * scale));
-    const int bottom = area.top() + static_cast<int>(std::ceil(bandBottom * scale));
-    int l = INT_MAX, r = -1, t = INT_MAX, b = -1;
-    for (int y = std::max(top, area.top()); y < std::min(bottom, area.bottom() + 1); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            if (qGray(image.pixel(x, y)) < 128) {
-                l = std::min(l, x);
-                r = std::max(r, x);
-                t = std::min(t, y);
-                b = std::max(b, y);
-            }
-        }
-    }
-    Ink ink;
-    ink.found = r >= 0;
-    ink.left = (l - area.left()) / scale;
-    ink.right = (r + 1 - area.left()) / scale;
-    ink.top = (t - area.top()) / scale;
-    ink.bottom = (b + 1 - area.top()) / scale;
-    return ink;
-}
+using pageink::Ink;
+using pageink::InkIn;
 
 // A storage the test holds while it runs.
 struct HeldStorage {
